@@ -1,0 +1,7 @@
+#include "devicemask/list_writer.h"
+#include "exports/boundary.h"
+#include "exports/qvsupport.h"
+
+extern "C" int WINAPI EncryptSysIds(const char* plainListPath) {
+  return qv::GuardExport(-1, [&] { return qv::sysids::WriteEncryptedList(plainListPath); });
+}

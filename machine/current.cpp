@@ -1,0 +1,40 @@
+#include <cstdio>
+#include <cstdlib>
+#include <strings.h>
+
+#include "machine/machine.h"
+
+namespace qv::machine {
+namespace {
+
+std::shared_ptr<Machine>& Slot() {
+  static std::shared_ptr<Machine> current;
+  return current;
+}
+
+std::shared_ptr<Machine> LoadFromEnvironment() {
+  const char* profile = std::getenv("QV_MACHINE");
+  if (profile == nullptr || *profile == '\0') return LoadHost();
+  std::string error;
+  auto machine = LoadProfile(profile, &error);
+  if (!error.empty()) std::fprintf(stderr, "qvsupport: %s\n", error.c_str());
+  return machine;
+}
+
+}  // namespace
+
+bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const {
+  return strcasecmp(a.c_str(), b.c_str()) < 0;
+}
+
+Machine& Current() {
+  auto& slot = Slot();
+  if (!slot) slot = LoadFromEnvironment();
+  return *slot;
+}
+
+void Use(std::shared_ptr<Machine> machine) { Slot() = std::move(machine); }
+
+void Reset() { Slot().reset(); }
+
+}  // namespace qv::machine
