@@ -1,0 +1,53 @@
+#include "gina/intel_sso.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "gina/gina_names.h"
+#include "gina/registry_value.h"
+#include "gina/run_program.h"
+#include "gina/tool_wait.h"
+
+namespace qv::gina {
+namespace {
+
+// Chip types are short codes; the first read uses a buffer of this size.
+constexpr DWORD kChipTypeBufferSize = 4;
+constexpr DWORD kModuleNameLimit = 1024;
+
+void RunIntelTool(const char* command) {
+  if (RunProgram(kIntelTool, command, ToolWaitSeconds()) != 0)
+    RunProgram(kIntelToolFullPath, command, ToolWaitSeconds());
+}
+
+}  // namespace
+
+std::string ReadWlanChipType() {
+  RegistryKeyHandle key(kSettingsKey, kReadAccess, RegistryView::k32Bit);
+  if (!key.IsOpen()) return std::string();
+  std::vector<BYTE> buffer(kChipTypeBufferSize, 0);
+  DWORD byteCount = kChipTypeBufferSize;
+  LONG status = key.Query(kWlanChipTypeValue, buffer.data(), &byteCount);
+  if (status == ERROR_MORE_DATA && byteCount > buffer.size()) {
+    // A longer value than chip types used to be: read all of it rather than none.
+    buffer.assign(byteCount, 0);
+    status = key.Query(kWlanChipTypeValue, buffer.data(), &byteCount);
+  }
+  if (status != ERROR_SUCCESS) return std::string();
+  byteCount = std::min(byteCount, static_cast<DWORD>(buffer.size()));
+  return TextOfValue(buffer.data(), byteCount);
+}
+
+bool IsIntelChipType(const std::string& chipType) {
+  return chipType.find(kIntelChipMark) != std::string::npos;
+}
+
+void NotifyIntelSingleSignOn() {
+  if (!IsIntelChipType(ReadWlanChipType())) return;
+  RunIntelTool(kIntelToolFirstCommand);
+  RunIntelTool(kIntelToolSecondCommand);
+  WriteRegistryValue(kIntelSsoKey, kIntelOriginalGinaValue, REG_SZ, kStandardGina, kModuleNameLimit,
+                     RegistryView::kDefault);
+}
+
+}  // namespace qv::gina

@@ -1,0 +1,56 @@
+#include "gina/logon_chain.h"
+
+#include "gina/gina_names.h"
+#include "gina/registry_value.h"
+
+namespace qv::gina {
+namespace {
+
+constexpr DWORD kModuleBufferSize = 1024;
+// Module names of this length or shorter cannot name a real module (".dll" alone is 4).
+constexpr std::size_t kShortestModuleName = 4;
+
+// The standard module's name fits a limit of exactly its length.
+void WriteStandardGina() {
+  WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, kStandardGina, sizeof(kStandardGina) - 1,
+                     RegistryView::k64Bit);
+}
+
+void ResetRememberedModules() {
+  WriteRegistryValue(kSettingsKey, kOriginalGinaValue, REG_SZ, kStandardGina, kModuleBufferSize,
+                     RegistryView::kDefault);
+  WriteRegistryValue(kSettingsKey, kPreviousGinaValue, REG_SZ, kStandardGina, kModuleBufferSize,
+                     RegistryView::kDefault);
+}
+
+// Puts back the module the product remembered as displaced, or the standard one.
+void RestoreDisplacedModule() {
+  const auto displaced =
+      ReadRegistryText(kSettingsKey, kOriginalGinaValue, kModuleBufferSize, RegistryView::k32Bit);
+  if (displaced && displaced->text.size() > kShortestModuleName) {
+    WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, displaced->text.c_str(),
+                       displaced->byteCount, RegistryView::k64Bit);
+  } else {
+    WriteStandardGina();
+  }
+}
+
+}  // namespace
+
+bool IsProductGina(const std::string& module) {
+  return module.find(kProductGinaMarkLower) != std::string::npos ||
+         module.find(kProductGinaMarkMixed) != std::string::npos;
+}
+
+void RestoreWinlogonModule() {
+  const auto current =
+      ReadRegistryText(kWinlogonKey, kGinaDllValue, kModuleBufferSize, RegistryView::k64Bit);
+  if (!current || current->text.size() <= kShortestModuleName) {
+    WriteStandardGina();
+    return;
+  }
+  if (IsProductGina(current->text)) RestoreDisplacedModule();
+  ResetRememberedModules();
+}
+
+}  // namespace qv::gina

@@ -1,0 +1,11 @@
+// Taking the product's logon module out of the Winlogon chain at uninstall.
+#pragma once
+
+namespace qv::gina {
+
+// On systems of the Windows XP generation (major version 5 or lower) prints "XP", marks the
+// product's module off, tells Intel's single-sign-on when its adapter is present, and restores
+// Winlogon's logon module. Later systems have no such chain: nothing happens there.
+void UninstallGina();
+
+}  // namespace qv::gina

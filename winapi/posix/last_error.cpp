@@ -1,0 +1,15 @@
+#include "winapi/posix/kernel.h"
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+}  // namespace
+
+DWORD WINAPI GetLastError() {
+  return lastError;
+}
+
+void WINAPI SetLastError(DWORD error) {
+  lastError = error;
+}
