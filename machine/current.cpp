@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "machine/machine.h"
+#include "winapi/posix/ledger.h"
 
 namespace qv::machine {
 namespace {
@@ -10,6 +11,12 @@ namespace {
 std::shared_ptr<Machine>& Slot() {
   static std::shared_ptr<Machine> current;
   return current;
+}
+
+// A profile's "faults" belong to the machine: they take effect when the machine is installed,
+// and their occurrences count from that moment.
+void InjectFaultsOf(const Machine& machine) {
+  for (const FaultSpec& fault : machine.faults) standin::InjectFault(fault.call, fault.occurrence);
 }
 
 std::shared_ptr<Machine> LoadFromEnvironment() {
@@ -29,11 +36,17 @@ bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b)
 
 Machine& Current() {
   auto& slot = Slot();
-  if (!slot) slot = LoadFromEnvironment();
+  if (!slot) {
+    slot = LoadFromEnvironment();
+    InjectFaultsOf(*slot);
+  }
   return *slot;
 }
 
-void Use(std::shared_ptr<Machine> machine) { Slot() = std::move(machine); }
+void Use(std::shared_ptr<Machine> machine) {
+  if (machine) InjectFaultsOf(*machine);
+  Slot() = std::move(machine);
+}
 
 void Reset() { Slot().reset(); }
 
