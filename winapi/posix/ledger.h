@@ -36,7 +36,7 @@ bool ShouldFail(const char* call);
 void InjectFault(const std::string& call, int occurrence = 0);
 void ClearFaults();
 
-// Calls made since the last ResetCalls(), in order, and their counts by name.
+// Calls made since the last ResetCalls(), in order (the first 200000), and their counts by name.
 const std::vector<std::string>& CallLog();
 int CallCount(const std::string& call);
 void ResetCalls();

@@ -1,0 +1,194 @@
+#include "winapi/posix/setupapi.h"
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "machine/machine.h"
+#include "winapi/posix/kernel.h"
+#include "winapi/posix/ledger.h"
+
+namespace {
+
+using qv::standin::Resource;
+
+constexpr DWORD kKnownFlags =
+    DIGCF_DEFAULT | DIGCF_PRESENT | DIGCF_ALLCLASSES | DIGCF_PROFILE | DIGCF_DEVICEINTERFACE;
+
+// The class every device of the model reports: the model records no setup classes.
+constexpr GUID kStandInDeviceClass = {
+    0x6a5c0f3e, 0x41d2, 0x4b7a, {0x9e, 0x13, 0x52, 0x0c, 0x7d, 0x88, 0x31, 0xa4}};
+
+// One open device information set: a snapshot of the instance IDs taken when it was opened.
+struct DeviceSet {
+  std::string walkKey;  // upper-case enumerator name, "" for all enumerators
+  std::vector<std::string> instanceIds;
+  bool walkCompleted = false;
+};
+
+struct SetBooks {
+  std::mutex lock;
+  std::set<DeviceSet*> open;
+  std::map<std::string, qv::standin::DeviceWalkCounts> walks;
+};
+
+SetBooks& Books() {
+  static SetBooks* books = new SetBooks;  // never destroyed: calls may run during exit
+  return *books;
+}
+
+std::string UpperAscii(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
+std::vector<std::string> PresentDevices(const std::string& walkKey) {
+  std::vector<std::string> ids;
+  for (const auto& [enumerator, devices] : qv::machine::Current().devices) {
+    if (!walkKey.empty() && UpperAscii(enumerator) != walkKey) continue;
+    ids.insert(ids.end(), devices.begin(), devices.end());
+  }
+  return ids;
+}
+
+BOOL Fail(DWORD error) {
+  SetLastError(error);
+  return FALSE;
+}
+
+// The open set behind `handle`, or null (with ERROR_INVALID_HANDLE) when it is not one.
+DeviceSet* FindSet(HDEVINFO handle) {
+  SetBooks& books = Books();
+  std::lock_guard<std::mutex> guard(books.lock);
+  auto it = books.open.find(static_cast<DeviceSet*>(handle));
+  if (it != books.open.end()) return *it;
+  SetLastError(ERROR_INVALID_HANDLE);
+  return nullptr;
+}
+
+bool RecordSizeIsValid(PSP_DEVINFO_DATA data) {
+  if (data == nullptr) return Fail(ERROR_INVALID_PARAMETER);
+  if (data->cbSize != sizeof(SP_DEVINFO_DATA)) return Fail(ERROR_INVALID_USER_BUFFER);
+  return true;
+}
+
+void NoteWalkCompleted(DeviceSet& set) {
+  SetBooks& books = Books();
+  std::lock_guard<std::mutex> guard(books.lock);
+  if (set.walkCompleted) return;
+  set.walkCompleted = true;
+  ++books.walks[set.walkKey].completed;
+}
+
+// The instance ID of the device a record filled by SetupDiEnumDeviceInfo describes.
+const std::string* DeviceOfRecord(const DeviceSet& set, PSP_DEVINFO_DATA data) {
+  if (data->Reserved == 0 || data->Reserved > set.instanceIds.size()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return nullptr;
+  }
+  return &set.instanceIds[data->Reserved - 1];
+}
+
+}  // namespace
+
+HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND /*hwndParent*/,
+                                     DWORD flags) {
+  if (qv::standin::ShouldFail("SetupDiGetClassDevsA")) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return INVALID_HANDLE_VALUE;
+  }
+  if ((flags & ~kKnownFlags) != 0 || (flags & DIGCF_DEVICEINTERFACE) != 0) {
+    SetLastError(ERROR_INVALID_FLAGS);
+    return INVALID_HANDLE_VALUE;
+  }
+  // Without DIGCF_ALLCLASSES a class must be named; the model has no classes to filter by.
+  if ((flags & DIGCF_ALLCLASSES) == 0) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return INVALID_HANDLE_VALUE;
+  }
+  (void)classGuid;  // ignored with DIGCF_ALLCLASSES, as on Windows
+  auto set = std::make_unique<DeviceSet>();
+  set->walkKey = enumerator != nullptr ? UpperAscii(enumerator) : std::string();
+  set->instanceIds = PresentDevices(set->walkKey);
+  {
+    SetBooks& books = Books();
+    std::lock_guard<std::mutex> guard(books.lock);
+    books.open.insert(set.get());
+    ++books.walks[set->walkKey].opened;
+  }
+  qv::standin::Acquire(Resource::DeviceSet);
+  SetLastError(ERROR_SUCCESS);
+  return set.release();
+}
+
+BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO deviceInfoSet, DWORD memberIndex,
+                                  PSP_DEVINFO_DATA deviceInfoData) {
+  if (qv::standin::ShouldFail("SetupDiEnumDeviceInfo")) return Fail(ERROR_INVALID_PARAMETER);
+  DeviceSet* set = FindSet(deviceInfoSet);
+  if (set == nullptr) return FALSE;
+  if (!RecordSizeIsValid(deviceInfoData)) return FALSE;
+  if (memberIndex >= set->instanceIds.size()) {
+    if (memberIndex == set->instanceIds.size()) NoteWalkCompleted(*set);
+    return Fail(ERROR_NO_MORE_ITEMS);
+  }
+  deviceInfoData->ClassGuid = kStandInDeviceClass;
+  deviceInfoData->DevInst = memberIndex + 1;
+  deviceInfoData->Reserved = memberIndex + 1;
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO deviceInfoSet, PSP_DEVINFO_DATA deviceInfoData,
+                                        LPSTR deviceInstanceId, DWORD deviceInstanceIdSize,
+                                        PDWORD requiredSize) {
+  if (qv::standin::ShouldFail("SetupDiGetDeviceInstanceIdA")) return Fail(ERROR_INVALID_PARAMETER);
+  DeviceSet* set = FindSet(deviceInfoSet);
+  if (set == nullptr) return FALSE;
+  if (!RecordSizeIsValid(deviceInfoData)) return FALSE;
+  const std::string* id = DeviceOfRecord(*set, deviceInfoData);
+  if (id == nullptr) return FALSE;
+  if (deviceInstanceId == nullptr && deviceInstanceIdSize != 0)
+    return Fail(ERROR_INVALID_USER_BUFFER);
+  const auto needed = static_cast<DWORD>(id->size() + 1);
+  if (requiredSize != nullptr) *requiredSize = needed;
+  if (deviceInstanceIdSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER);
+  std::memcpy(deviceInstanceId, id->c_str(), needed);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO deviceInfoSet) {
+  if (qv::standin::ShouldFail("SetupDiDestroyDeviceInfoList")) return Fail(ERROR_INVALID_HANDLE);
+  auto* set = static_cast<DeviceSet*>(deviceInfoSet);
+  {
+    SetBooks& books = Books();
+    std::lock_guard<std::mutex> guard(books.lock);
+    if (books.open.erase(set) == 0) return Fail(ERROR_INVALID_HANDLE);
+  }
+  delete set;
+  qv::standin::Release(Resource::DeviceSet);
+  SetLastError(ERROR_SUCCESS);
+  return TRUE;
+}
+
+namespace qv::standin {
+
+DeviceWalkCounts DeviceWalks(const std::string& enumerator) {
+  SetBooks& books = Books();
+  std::lock_guard<std::mutex> guard(books.lock);
+  auto it = books.walks.find(UpperAscii(enumerator));
+  return it == books.walks.end() ? DeviceWalkCounts{} : it->second;
+}
+
+void ResetDeviceWalks() {
+  SetBooks& books = Books();
+  std::lock_guard<std::mutex> guard(books.lock);
+  books.walks.clear();
+}
+
+}  // namespace qv::standin
