@@ -1,0 +1,55 @@
+#include "tests/devicemask/export_fixture.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include "exports/platform_object.h"
+#include "machine/machine.h"
+#include "tests/devicemask/list_files.h"
+#include "tests/support/simulated_machine.h"
+#include "winapi/posix/com_control.h"
+#include "winapi/posix/ledger.h"
+
+namespace qv::testing {
+
+void DeviceMaskExportTest::SetUp() {
+  const std::string ns = "devicemask-test-" + std::to_string(getpid());
+  setenv("QV_SHM_NAMESPACE", ns.c_str(), 1);
+  standin::ClearFaults();
+  standin::ResetCalls();
+  standin::ResetProcessSecurity();
+  dir_.Enter();
+  ASSERT_EQ(standin::OutstandingReport(), "");
+}
+
+void DeviceMaskExportTest::TearDown() {
+  ReleasePlatformObject();
+  standin::ClearFaults();
+  EXPECT_EQ(standin::OutstandingReport(), "");
+  machine::Reset();
+}
+
+void DeviceMaskExportTest::UseVexaMachine(std::uint16_t systemId, std::uint32_t featureWord,
+                                          bool withBios) {
+  std::optional<machine::Bios> bios;
+  if (withBios) bios = BiosBuilder().Build();
+  machine::Use(MachineWith({VexaTable(systemId, featureWord)}, bios));
+}
+
+void DeviceMaskExportTest::UseOtherMakerMachine() {
+  machine::Use(MachineWith({OtherMakerTable()}, BiosBuilder().Build()));
+}
+
+void DeviceMaskExportTest::WriteList(const std::string& plainList, const std::string& name) {
+  dir_.Write(name, EncryptedList(plainList));
+}
+
+std::string DeviceMaskExportTest::ListPath(const std::string& name) const {
+  return dir_.File(name);
+}
+
+int DeviceMaskExportTest::Constructions() {
+  return standin::CallCount("CoInitializeEx");
+}
+
+}  // namespace qv::testing
