@@ -1,0 +1,11 @@
+#include "exports/boundary.h"
+#include "exports/platform_object.h"
+#include "exports/qvsupport.h"
+#include "platform/acpi_wmi.h"
+
+extern "C" int WINAPI GetSystemId() {
+  return qv::GuardExport(0, [] {
+    CAcpiWmi* platform = qv::AcquirePlatformObject();
+    return platform != nullptr ? static_cast<int>(platform->SystemId()) : 0;
+  });
+}

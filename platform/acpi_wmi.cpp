@@ -1,0 +1,116 @@
+#include "platform/acpi_wmi.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/hw_config.h"
+#include "platform/safe_array_access.h"
+#include "platform/scoped_variant.h"
+
+namespace {
+
+// Object path of the mapper's BFn instance; WMI path syntax doubles each backslash.
+constexpr char kBfnObjectPath[] = "BFn.InstanceName=\"ACPI\\\\PNP0C14\\\\0_0\"";
+constexpr char kWmiNamespace[] = "root\\wmi";
+constexpr char kRawTablesClass[] = "MSSmBios_RawSMBiosTables";
+constexpr long kNextTimeoutMs = 10000;
+
+void SetConnectionBlanket(IUnknown* connection) {
+  CoSetProxyBlanket(connection, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                    RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+}
+
+// The "Size" property as a byte count; anything but a non-negative 32-bit integer counts as 0.
+std::size_t ReadTableSize(IWbemClassObject* table, BSTR name) {
+  ScopedVariant size;
+  table->Get(name, 0, size.get(), nullptr, nullptr);
+  if (size->vt != VT_I4 || size->lVal < 0) return 0;
+  return static_cast<std::size_t>(size->lVal);
+}
+
+}  // namespace
+
+CAcpiWmi::CAcpiWmi()
+    : bfnClassName_("BFn"), doBfnMethodName_("DoBFn"), bfnObjectPath_(kBfnObjectPath) {
+  if (!Connect()) return;
+  ReadSmbiosTables();
+  if (!ReadQueryData()) return;
+  if (!PrepareBiosCall()) return;
+  SpawnCallObjects();
+  hwConfig_ = std::make_unique<CHwConfig>(this);
+}
+
+CAcpiWmi::~CAcpiWmi() {
+  ReleaseInterfaces();
+  hwConfig_.reset();
+  callLock_.Delete();
+  interfaceTable_.Release();
+  bfnObjectPath_.Reset();
+  doBfnMethodName_.Reset();
+  bfnClassName_.Reset();
+  com_.Uninitialize();  // every COM object is gone by now
+  ClearTokens();
+}
+
+void CAcpiWmi::ReleaseInterfaces() {
+  outSignature_.Reset();
+  inSignature_.Reset();
+  bfnClass_.Reset();
+  inParams_.Reset();
+  outParams_.Reset();
+  bdatInstance_.Reset();
+  bdatClass_.Reset();
+  services_.Reset();
+}
+
+const CHwConfig* CAcpiWmi::HwConfig() const {
+  return hwConfig_.get();
+}
+
+int CAcpiWmi::Connect() {
+  interfaceTable_.Create();
+  ComPtr<IWbemLocator> locator;
+  if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                              locator.ReceiveVoid())) ||
+      !locator)
+    return 0;
+  ScopedBstr wmiNamespace(kWmiNamespace);
+  HRESULT connected = locator->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr, 0,
+                                             nullptr, nullptr, services_.Receive());
+  if (connected == S_OK) SetConnectionBlanket(services_.Get());
+  interfaceTable_.Register(services_.Get());
+  return services_ ? 1 : 0;
+}
+
+int CAcpiWmi::ReadSmbiosTables() {
+  ScopedBstr rawTablesClass(kRawTablesClass);
+  ComPtr<IEnumWbemClassObject> tables;
+  services_->CreateInstanceEnum(rawTablesClass.Get(), WBEM_FLAG_SHALLOW, nullptr, tables.Receive());
+  while (tables) {
+    ComPtr<IWbemClassObject> table;
+    ULONG returned = 0;
+    HRESULT next = tables->Next(kNextTimeoutMs, 1, table.Receive(), &returned);
+    if (next == WBEM_S_FALSE || returned == 0 || !table) break;
+    if (!ParseRawTable(table.Get())) return 0;
+  }
+  return 1;
+}
+
+// Parses one raw table instance. A missing or non-array "SMBiosData" is a failed read; a
+// "Size" beyond the array is cut to the array, so nothing outside it is read.
+int CAcpiWmi::ParseRawTable(IWbemClassObject* table) {
+  ScopedBstr sizeName("Size");
+  ScopedBstr dataName("SMBiosData");
+  std::size_t size = ReadTableSize(table, sizeName.Get());
+  ScopedVariant data;
+  if (FAILED(table->Get(dataName.Get(), 0, data.get(), nullptr, nullptr)) || !data.HoldsByteArray())
+    return 0;
+  SafeArrayAccess bytes(data->parray);
+  if (!bytes.ok()) return 0;
+  size = std::min(size, bytes.length());
+  blobCopy_.reset(new BYTE[size == 0 ? 1 : size]);
+  if (size != 0) std::memcpy(blobCopy_.get(), bytes.data(), size);
+  ParseTables(blobCopy_.get(), static_cast<DWORD>(size));
+  blobCopy_.reset();
+  return 1;
+}

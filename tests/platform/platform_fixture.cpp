@@ -1,0 +1,51 @@
+#include "tests/platform/platform_fixture.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "exports/platform_object.h"
+#include "winapi/posix/com_control.h"
+#include "winapi/posix/ledger.h"
+#include "winapi/posix/wbem_control.h"
+
+namespace qv::testing {
+
+void PlatformTest::SetUp() {
+  std::string ns = "platform-test-" + std::to_string(getpid());
+  setenv("QV_SHM_NAMESPACE", ns.c_str(), 1);
+  standin::ClearFaults();
+  standin::ResetCalls();
+  standin::ResetBiosRequests();
+  standin::ResetProcessSecurity();
+  ASSERT_EQ(standin::OutstandingReport(), "");
+}
+
+void PlatformTest::TearDown() {
+  ReleasePlatformObject();
+  standin::ClearFaults();
+  EXPECT_EQ(standin::OutstandingReport(), "");
+  machine::Reset();
+}
+
+int PlatformTest::BiosCallsOf(std::uint16_t functionClass, std::uint16_t selector) {
+  int calls = 0;
+  for (const standin::BiosRequest& request : standin::BiosRequests())
+    if (request.functionClass == functionClass && request.selector == selector) ++calls;
+  return calls;
+}
+
+int PlatformTest::BiosCallCount() {
+  return static_cast<int>(standin::BiosRequests().size());
+}
+
+BiosBuilder FullBios() {
+  BiosBuilder bios;
+  const std::uint16_t probes[][2] = {{4, 1},  {4, 2},  {4, 7},  {8, 1},   {17, 0},  {17, 1},
+                                     {17, 2}, {17, 6}, {17, 7}, {17, 10}, {17, 11}, {17, 12}};
+  for (const auto& probe : probes) bios.Function(probe[0], probe[1], 0);
+  return bios;
+}
+
+}  // namespace qv::testing

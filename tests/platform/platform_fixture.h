@@ -1,0 +1,32 @@
+// Common ground of the platform tests: a clean stand-in (no faults, empty call logs, process
+// security not yet set, a private shared-memory namespace) and, after each test, proof that
+// nothing the test made is still held.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "machine/machine.h"
+#include "platform/acpi_wmi.h"
+#include "tests/support/simulated_machine.h"
+
+namespace qv::testing {
+
+class PlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  void Use(std::shared_ptr<machine::Machine> simulated) { machine::Use(std::move(simulated)); }
+
+  // Calls the BIOS saw of the given class and selector since the test began.
+  static int BiosCallsOf(std::uint16_t functionClass, std::uint16_t selector);
+  static int BiosCallCount();
+};
+
+// The standard BIOS of these tests: every probe row present, a two-entry table, tokens read
+// through class 0.
+BiosBuilder FullBios();
+
+}  // namespace qv::testing

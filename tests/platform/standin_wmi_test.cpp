@@ -1,0 +1,188 @@
+// The stand-in's root\wmi: raw SMBIOS instances, the mapper's objects and the simulated BIOS.
+#include <cstring>
+
+#include "platform/com_ptr.h"
+#include "platform/scoped_variant.h"
+#include "tests/platform/platform_fixture.h"
+#include "winapi/posix/ledger.h"
+#include "winapi/posix/wbem_control.h"
+#include "winapi/win32.h"
+
+namespace qv::testing {
+namespace {
+
+class StandinWmiTest : public PlatformTest {
+ protected:
+  void SetUp() override {
+    PlatformTest::SetUp();
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  }
+  void TearDown() override {
+    services_.Reset();
+    CoUninitialize();
+    PlatformTest::TearDown();
+  }
+
+  HRESULT Connect(const char16_t* wmiNamespace) {
+    ComPtr<IWbemLocator> locator;
+    HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_IWbemLocator, locator.ReceiveVoid());
+    if (FAILED(hr)) return hr;
+    BSTR path = SysAllocString(wmiNamespace);
+    hr = locator->ConnectServer(path, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                services_.Receive());
+    SysFreeString(path);
+    return hr;
+  }
+
+  HRESULT GetObject(const char16_t* path, ComPtr<IWbemClassObject>* object) {
+    BSTR text = SysAllocString(path);
+    HRESULT hr = services_->GetObject(text, 0, nullptr, object->Receive(), nullptr);
+    SysFreeString(text);
+    return hr;
+  }
+
+  static std::vector<std::uint8_t> BytesOf(IWbemClassObject* object, const char16_t* name) {
+    ScopedVariant value;
+    if (FAILED(object->Get(name, 0, value.get(), nullptr, nullptr)) || !value.HoldsByteArray())
+      return {};
+    const auto* first = static_cast<const std::uint8_t*>(value->parray->pvData);
+    return {first, first + value->parray->rgsabound[0].cElements};
+  }
+
+  ComPtr<IWbemServices> services_;
+};
+
+constexpr char16_t kQueryPath[] = u"WMI_Query.InstanceName=\"ACPI\\\\PNP0C14\\\\0_0\"";
+constexpr char16_t kMapperPath[] = u"BFn.InstanceName=\"ACPI\\\\PNP0C14\\\\0_0\"";
+
+TEST_F(StandinWmiTest, OnlyRootWmiIsServed) {
+  Use(MachineWith({}, std::nullopt));
+  EXPECT_EQ(Connect(u"root\\cimv2"), WBEM_E_INVALID_NAMESPACE);
+  EXPECT_FALSE(services_);
+  EXPECT_EQ(Connect(u"ROOT\\WMI"), S_OK);
+  EXPECT_TRUE(services_);
+}
+
+TEST_F(StandinWmiTest, RawTablesEnumerateWithSizeAndBytes) {
+  auto simulated = MachineWith({{1, 2, 3}, {4, 5}}, std::nullopt);
+  simulated->wmi->smbiosQuirks[1].dataNull = true;
+  simulated->wmi->smbiosQuirks[1].size = 99;
+  Use(simulated);
+  ASSERT_EQ(Connect(u"root\\wmi"), S_OK);
+  BSTR className = SysAllocString(u"MSSmBios_RawSMBiosTables");
+  ComPtr<IEnumWbemClassObject> tables;
+  ASSERT_EQ(services_->CreateInstanceEnum(className, WBEM_FLAG_SHALLOW, nullptr, tables.Receive()),
+            S_OK);
+  SysFreeString(className);
+  IWbemClassObject* objects[3] = {};
+  ULONG returned = 0;
+  EXPECT_EQ(tables->Next(10000, 3, objects, &returned), WBEM_S_FALSE);
+  ASSERT_EQ(returned, 2u);
+  EXPECT_EQ(BytesOf(objects[0], u"SMBiosData"), (std::vector<std::uint8_t>{1, 2, 3}));
+  ScopedVariant size;
+  ASSERT_EQ(objects[1]->Get(u"Size", 0, size.get(), nullptr, nullptr), S_OK);
+  EXPECT_EQ(size->vt, VT_I4);
+  EXPECT_EQ(size->lVal, 99);
+  ScopedVariant data;
+  ASSERT_EQ(objects[1]->Get(u"smbiosdata", 0, data.get(), nullptr, nullptr), S_OK);
+  EXPECT_EQ(data->vt, VT_NULL);
+  EXPECT_EQ(objects[0]->Get(u"NoSuchProperty", 0, data.get(), nullptr, nullptr), WBEM_E_NOT_FOUND);
+  objects[0]->Release();
+  objects[1]->Release();
+  EXPECT_EQ(tables->Next(10000, 1, objects, &returned), WBEM_S_FALSE);
+  EXPECT_EQ(returned, 0u);
+}
+
+TEST_F(StandinWmiTest, MapperObjectsNeedTheBiosAndEscapedPaths) {
+  Use(MachineWith({}, std::nullopt));
+  ASSERT_EQ(Connect(u"root\\wmi"), S_OK);
+  ComPtr<IWbemClassObject> object;
+  EXPECT_EQ(GetObject(kQueryPath, &object), WBEM_E_NOT_FOUND);
+  EXPECT_EQ(GetObject(u"BDat", &object), WBEM_E_NOT_FOUND);
+
+  Use(MachineWith({}, BiosBuilder().TransferSize(0x60).Build()));
+  EXPECT_EQ(GetObject(u"WMI_Query.InstanceName=\"ACPI\\PNP0C14\\0_0\"", &object),
+            WBEM_E_INVALID_OBJECT_PATH);
+  ASSERT_EQ(GetObject(kQueryPath, &object), S_OK);
+  ScopedVariant queryData;
+  ASSERT_EQ(object->Get(u"QDATA", 0, queryData.get(), nullptr, nullptr), S_OK);
+  ASSERT_TRUE(queryData.HoldsObject());
+  ComPtr<IWbemClassObject> embedded;
+  ASSERT_EQ(queryData->punkVal->QueryInterface(IID_IWbemClassObject, embedded.ReceiveVoid()), S_OK);
+  std::vector<std::uint8_t> bytes = BytesOf(embedded.Get(), u"Bytes");
+  ASSERT_EQ(bytes.size(), 16u);
+  EXPECT_EQ(bytes[12], 0x60);
+
+  ComPtr<IWbemClassObject> bfn, in, out, inParams;
+  ASSERT_EQ(GetObject(u"BFn", &bfn), S_OK);
+  ASSERT_EQ(bfn->GetMethod(u"DoBFn", 0, in.Receive(), out.Receive()), S_OK);
+  EXPECT_EQ(bfn->GetMethod(u"Other", 0, in.Receive(), out.Receive()), WBEM_E_NOT_FOUND);
+  ASSERT_EQ(GetObject(u"BFn", &bfn), S_OK);
+  ASSERT_EQ(bfn->GetMethod(u"DoBFn", 0, in.Receive(), out.Receive()), S_OK);
+  ASSERT_EQ(in->SpawnInstance(0, inParams.Receive()), S_OK);
+  ComPtr<IWbemClassObject> spawnedTwice;
+  EXPECT_EQ(inParams->SpawnInstance(0, spawnedTwice.Receive()), WBEM_E_INVALID_OPERATION);
+  VARIANT number;
+  VariantInit(&number);
+  number.vt = VT_I4;
+  EXPECT_EQ(inParams->Put(u"Data", 0, &number, 0), WBEM_E_TYPE_MISMATCH);
+  EXPECT_EQ(inParams->Put(u"Undeclared", 0, &number, 0), WBEM_E_NOT_FOUND);
+}
+
+TEST_F(StandinWmiTest, DoBfnAnswersFromTheFirstMatchingFunction) {
+  Use(MachineWith({}, BiosBuilder()
+                          .TransferSize(48)
+                          .Function(4, 200, 0, 7, 0, 0, {1, 2})
+                          .Function(4, 200, 0, 3)
+                          .Build()));
+  ASSERT_EQ(Connect(u"root\\wmi"), S_OK);
+  ComPtr<IWbemClassObject> bdat, bfn, in, out, block, inParams, outParams;
+  ASSERT_EQ(GetObject(u"BDat", &bdat), S_OK);
+  ASSERT_EQ(GetObject(u"BFn", &bfn), S_OK);
+  ASSERT_EQ(bfn->GetMethod(u"DoBFn", 0, in.Receive(), out.Receive()), S_OK);
+  ASSERT_EQ(bdat->SpawnInstance(0, block.Receive()), S_OK);
+  ASSERT_EQ(in->SpawnInstance(0, inParams.Receive()), S_OK);
+
+  auto call = [&](std::uint32_t arg1, std::uint32_t arg2) {
+    std::uint8_t request[48] = {4, 0, 200, 0};
+    std::memcpy(request + 4, &arg1, 4);
+    std::memcpy(request + 8, &arg2, 4);
+    ScopedVariant bytes;
+    bytes.get()->vt = VT_ARRAY | VT_UI1;
+    bytes.get()->parray = SafeArrayCreateVector(VT_UI1, 0, sizeof(request));
+    std::memcpy(bytes->parray->pvData, request, sizeof(request));
+    EXPECT_EQ(block->Put(u"Bytes", 0, bytes.get(), 0), S_OK);
+    VARIANT data;
+    VariantInit(&data);
+    data.vt = VT_UNKNOWN;
+    data.punkVal = block.Get();
+    EXPECT_EQ(inParams->Put(u"Data", 0, &data, 0), S_OK);
+    BSTR path = SysAllocString(kMapperPath);
+    BSTR method = SysAllocString(u"DoBFn");
+    HRESULT hr = services_->ExecMethod(path, method, 0, nullptr, inParams.Get(),
+                                       outParams.Receive(), nullptr);
+    SysFreeString(path);
+    SysFreeString(method);
+    EXPECT_EQ(hr, S_OK);
+    ScopedVariant answer;
+    EXPECT_EQ(outParams->Get(u"Data", 0, answer.get(), nullptr, nullptr), S_OK);
+    ComPtr<IWbemClassObject> response;
+    answer->punkVal->QueryInterface(IID_IWbemClassObject, response.ReceiveVoid());
+    return BytesOf(response.Get(), u"Bytes");
+  };
+
+  std::vector<std::uint8_t> first = call(1, 2);
+  ASSERT_EQ(first.size(), 48u);
+  EXPECT_EQ(first[20], 0);
+  EXPECT_EQ(first[24], 7);
+  std::vector<std::uint8_t> second = call(1, 3);
+  EXPECT_EQ(second[24], 3);
+  std::vector<standin::BiosRequest> requests = standin::BiosRequests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_EQ(requests[1].args[1], 3u);
+  EXPECT_EQ(requests[1].bytes.size(), 48u);
+}
+
+}  // namespace
+}  // namespace qv::testing

@@ -1,0 +1,47 @@
+// Base of the stand-in's COM objects: one interface, a real reference count, and a ledger entry
+// for as long as the object lives.
+#pragma once
+
+#include <atomic>
+
+#include "winapi/posix/com.h"
+#include "winapi/posix/ledger.h"
+
+namespace qv::standin {
+
+template <typename Interface>
+class ComObject : public Interface {
+ public:
+  ComObject(const ComObject&) = delete;
+  ComObject& operator=(const ComObject&) = delete;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override {
+    if (ShouldFail("IUnknown::QueryInterface")) return E_NOINTERFACE;
+    if (object == nullptr) return E_POINTER;
+    *object = nullptr;
+    if (riid != IID_IUnknown && riid != interfaceId_) return E_NOINTERFACE;
+    AddRef();
+    *object = static_cast<Interface*>(this);
+    return S_OK;
+  }
+
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+
+  ULONG STDMETHODCALLTYPE Release() override {
+    ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  explicit ComObject(const IID& interfaceId) : interfaceId_(interfaceId) {
+    Acquire(Resource::ComObject);
+  }
+  virtual ~ComObject() { qv::standin::Release(Resource::ComObject); }
+
+ private:
+  const IID& interfaceId_;
+  std::atomic<ULONG> references_{1};
+};
+
+}  // namespace qv::standin

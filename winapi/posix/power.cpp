@@ -1,0 +1,29 @@
+#include <cstring>
+
+#include "machine/machine.h"
+#include "winapi/posix/kernel.h"
+#include "winapi/posix/ledger.h"
+#include "winapi/posix/power.h"
+
+BOOL WINAPI GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) {
+  if (qv::standin::ShouldFail("GetSystemPowerStatus")) {
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return FALSE;
+  }
+  if (status == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  const auto& acLine = qv::machine::Current().acLineStatus;
+  if (!acLine) {
+    SetLastError(ERROR_FILE_NOT_FOUND);  // no power-supply information on this machine
+    return FALSE;
+  }
+  std::memset(status, 0, sizeof(*status));
+  status->ACLineStatus = *acLine;
+  status->BatteryFlag = 255;         // unknown
+  status->BatteryLifePercent = 255;  // unknown
+  status->BatteryLifeTime = 0xFFFFFFFFu;
+  status->BatteryFullLifeTime = 0xFFFFFFFFu;
+  return TRUE;
+}
