@@ -1,0 +1,61 @@
+#include <chrono>
+
+#include "tests/conformance/conformance_platform.h"
+#include "winapi/win32.h"
+
+namespace qv::conformance {
+
+ScopedRegistryKey::ScopedRegistryKey(const std::string& path,
+                                     const std::map<std::string, std::string>& values)
+    : path_(path) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                      &key, nullptr) != ERROR_SUCCESS)
+    return;
+  ok_ = true;
+  for (const auto& [name, text] : values) {
+    const auto* data = reinterpret_cast<const BYTE*>(text.c_str());
+    ok_ = ok_ && RegSetValueExA(key, name.c_str(), 0, REG_SZ, data,
+                                static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+  }
+  RegCloseKey(key);
+}
+
+ScopedRegistryKey::~ScopedRegistryKey() {
+  RegDeleteKeyA(HKEY_LOCAL_MACHINE, path_.c_str());
+}
+
+namespace {
+
+std::string SystemProgram(const char* file) {
+  char directory[MAX_PATH] = {};
+  GetSystemDirectoryA(directory, MAX_PATH);
+  return std::string(directory) + "\\" + file;
+}
+
+}  // namespace
+
+ChildProgram QuickChild() {
+  return {SystemProgram("cmd.exe"), "cmd /c exit 0"};
+}
+
+// Three echo requests one second apart.
+ChildProgram SlowChild() {
+  return {SystemProgram("cmd.exe"), "cmd /c ping -n 3 127.0.0.1 >nul"};
+}
+
+std::string ProgramOnSearchPathOnly() {
+  return "cmd.exe";
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string UniqueObjectName(const std::string& stem) {
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  return stem + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(stamp);
+}
+
+}  // namespace qv::conformance

@@ -1,0 +1,255 @@
+// The plain exports of the 64-bit qvsupport.dll against Wine's real WMI, SetupAPI, CryptoAPI,
+// registry and process creation. The same program runs in two prefixes: one reporting
+// Windows 7 and one reporting the XP generation, where UninstallQVGina does its work.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "tests/crossbuild/loaded_module.h"
+#include "tests/crossbuild/scratch_directory.h"
+#include "winapi/win32.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using qv::testing::LoadedModule;
+using qv::testing::ScratchDirectory;
+
+using NoArgumentFn = int(WINAPI*)();
+using PathFn = int(WINAPI*)(const char*);
+using IntFn = int(WINAPI*)(int);
+
+const char kSettingsKey[] = "SOFTWARE\\Vexa\\VexaLumacore\\KPQ\\Settings\\GlobalData";
+const char kWinlogonKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+const char kSingleSignOnKey[] = "SOFTWARE\\Intel\\Wireless\\cswSSO";
+
+fs::path DataFile(const std::string& name) {
+  return fs::path(QV_CROSSBUILD_DATA_DIR) / name;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+DWORD WindowsMajorVersion() {
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return GetVersionExA(&info) ? info.dwMajorVersion : 0;
+#pragma GCC diagnostic pop
+}
+
+// REG_SZ values under HKEY_LOCAL_MACHINE in one registry view (KEY_WOW64_32KEY or _64KEY).
+bool SetText(const char* path, const char* name, const std::string& text, REGSAM view) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  const LONG result =
+      RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1));
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS;
+}
+
+// The value's text, or "<absent>".
+std::string GetText(const char* path, const char* name, REGSAM view) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+    return "<absent>";
+  char text[1024] = {};
+  DWORD size = sizeof text - 1;
+  const LONG result =
+      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
+  RegCloseKey(key);
+  return result == ERROR_SUCCESS ? std::string(text) : "<absent>";
+}
+
+void DeleteValue(const char* path, const char* name, REGSAM view) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS)
+    return;
+  RegDeleteValueA(key, name);
+  RegCloseKey(key);
+}
+
+void DeleteTree(const char* parent, const char* child, REGSAM view) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
+    return;
+  RegDeleteTreeA(key, child);
+  RegCloseKey(key);
+}
+
+class WineExports : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { module_ = new LoadedModule(QV_MODULE_PATH); }
+  static void TearDownTestSuite() {
+    delete module_;
+    module_ = nullptr;
+  }
+  void SetUp() override { ASSERT_TRUE(module_->IsLoaded()) << module_->Error(); }
+
+  template <typename Fn>
+  static Fn Export(const char* name) {
+    Fn fn = reinterpret_cast<Fn>(module_->Find(name));
+    EXPECT_NE(fn, nullptr) << name;
+    return fn;
+  }
+
+  static LoadedModule* module_;
+};
+
+LoadedModule* WineExports::module_ = nullptr;
+
+TEST_F(WineExports, GetSystemIdReadsWmiAndKeepsItsAnswer) {
+  const auto getSystemId = Export<NoArgumentFn>("GetSystemId");
+  ASSERT_NE(getSystemId, nullptr);
+  const int id = getSystemId();
+  EXPECT_GE(id, 0);
+  EXPECT_LE(id, 0xFFFF);
+  EXPECT_EQ(getSystemId(), id);
+  // Wine takes the raw tables from the host's DMI file; without it SMBiosData is VT_NULL.
+  if (!std::ifstream("Z:/sys/firmware/dmi/tables/DMI", std::ios::binary)) {
+    EXPECT_EQ(id, 0);
+  }
+}
+
+TEST_F(WineExports, AdapterExportsWalkTheDeviceTreeAndAnswerDocumentedCodes) {
+  const auto lan = Export<NoArgumentFn>("GetLANManufacturerID");
+  const auto wlan = Export<NoArgumentFn>("GetWLANManufacturerID");
+  const auto wwan = Export<NoArgumentFn>("GetWWANManufacturerID");
+  ASSERT_TRUE(lan && wlan && wwan);
+  const int lanId = lan();
+  EXPECT_TRUE(lanId == 0 || lanId == 1 || lanId == -1) << lanId;
+  const int wlanId = wlan();
+  EXPECT_TRUE(wlanId == 0 || wlanId == -1) << wlanId;
+  const int wwanId = wwan();
+  EXPECT_TRUE(wwanId == 0 || wwanId == 1 || wwanId == -1) << wwanId;
+  EXPECT_EQ(lan(), lanId);
+  EXPECT_EQ(wlan(), wlanId);
+  EXPECT_EQ(wwan(), wwanId);
+}
+
+TEST_F(WineExports, DeviceMaskExportsDecryptTheListWithCryptoApi) {
+  const auto getDeviceMask = Export<PathFn>("GetDeviceMask");
+  const auto getDeviceMaskDecrypt = Export<IntFn>("GetDeviceMaskDecrypt");
+  const auto isTorvaneSystem = Export<PathFn>("IsTorvaneSystem");
+  const auto getSystemId = Export<NoArgumentFn>("GetSystemId");
+  ASSERT_TRUE(getDeviceMask && getDeviceMaskDecrypt && isTorvaneSystem && getSystemId);
+
+  ScratchDirectory scratch;
+  EXPECT_EQ(getDeviceMask(nullptr), -2);
+  EXPECT_EQ(isTorvaneSystem(nullptr), 0);
+  EXPECT_EQ(getDeviceMaskDecrypt(234), -1);
+
+  fs::copy_file(DataFile("crossbuild-sysids.enc"), scratch.path() / "vexasysids.enc");
+  EXPECT_EQ(getDeviceMaskDecrypt(234), 33);  // flags 100001 of "234 10000111 GNR"
+  EXPECT_EQ(getDeviceMaskDecrypt(256), 63);
+  EXPECT_EQ(getDeviceMaskDecrypt(0x10000 + 256), 63);  // only the low 16 bits count
+  EXPECT_EQ(getDeviceMaskDecrypt(999), -1);
+
+  const int mask = getDeviceMask(nullptr);
+  EXPECT_TRUE((mask >= 0 && mask <= 1791) || (mask >= -6 && mask <= -2)) << mask;
+  // Without SMBIOS tables the key is "0", whose first match lies in the first record's flags:
+  // the fields are then read from "234 1|0000111 GNR\n256 ..." at offset 5.
+  if (getSystemId() == 0) {
+    EXPECT_EQ(mask, 56);
+  }
+}
+
+class UninstallQVGinaTest : public WineExports {
+ protected:
+  static constexpr REGSAM kBothViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+
+  void SetUp() override {
+    WineExports::SetUp();
+    savedGina_ = GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
+  }
+  void TearDown() override {
+    for (REGSAM view : kBothViews) {
+      DeleteTree("SOFTWARE", "Vexa", view);
+      DeleteTree("SOFTWARE\\Intel\\Wireless", "cswSSO", view);
+    }
+    if (savedGina_ == "<absent>")
+      DeleteValue(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
+    else
+      SetText(kWinlogonKey, "GinaDLL", savedGina_, KEY_WOW64_64KEY);
+  }
+
+  // The product's settings as the installer leaves them; the 64-bit twin reads some values in
+  // the 32-bit view and writes in its default (64-bit) view, so both views get them.
+  void InstallProduct(const std::string& chipType) {
+    for (REGSAM view : kBothViews) {
+      ASSERT_TRUE(SetText(kSettingsKey, "QVGinaEnabled", "1", view));
+      ASSERT_TRUE(SetText(kSettingsKey, "OrginalGINA", "C:\\Tools\\other.dll", view));
+      ASSERT_TRUE(SetText(kSettingsKey, "PrevGINA", "C:\\Tools\\other.dll", view));
+      ASSERT_TRUE(SetText(kSettingsKey, "WlanChipType", chipType, view));
+      ASSERT_TRUE(SetText(kSingleSignOnKey, "OrgGinaDLL", "qvgina.dll", view));
+    }
+    ASSERT_TRUE(
+        SetText(kWinlogonKey, "GinaDLL", "C:\\Program Files\\Vexa\\qvgina.dll", KEY_WOW64_64KEY));
+  }
+
+  std::string savedGina_;
+};
+
+constexpr REGSAM UninstallQVGinaTest::kBothViews[];
+
+TEST_F(UninstallQVGinaTest, LeavesLaterWindowsUntouched) {
+  if (WindowsMajorVersion() <= 5) GTEST_SKIP() << "this prefix reports the XP generation";
+  const auto uninstall = Export<IntFn>("UninstallQVGina");
+  ASSERT_NE(uninstall, nullptr);
+  InstallProduct("4");
+  ScratchDirectory scratch;
+  fs::copy_file(QV_IWRAP_STUB_PATH, scratch.path() / "iWrap.exe");
+
+  EXPECT_EQ(uninstall(7), 0);
+  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY),
+            "C:\\Program Files\\Vexa\\qvgina.dll");
+  EXPECT_EQ(GetText(kSettingsKey, "QVGinaEnabled", KEY_WOW64_64KEY), "1");
+  EXPECT_FALSE(fs::exists(scratch.path() / "iwrap-calls.txt"));
+}
+
+TEST_F(UninstallQVGinaTest, RestoresTheDisplacedModuleOnXp) {
+  if (WindowsMajorVersion() > 5) GTEST_SKIP() << "needs a prefix that reports the XP generation";
+  const auto uninstall = Export<IntFn>("UninstallQVGina");
+  ASSERT_NE(uninstall, nullptr);
+  InstallProduct("14");
+  ScratchDirectory scratch;
+  fs::copy_file(QV_IWRAP_STUB_PATH, scratch.path() / "iWrap.exe");
+
+  EXPECT_EQ(uninstall(0), 0);
+  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetText(kSettingsKey, "QVGinaEnabled", KEY_WOW64_64KEY), "0");
+  EXPECT_EQ(GetText(kSettingsKey, "OrginalGINA", KEY_WOW64_64KEY), "msgina.dll");
+  EXPECT_EQ(GetText(kSettingsKey, "PrevGINA", KEY_WOW64_64KEY), "msgina.dll");
+  EXPECT_EQ(GetText(kSingleSignOnKey, "OrgGinaDLL", KEY_WOW64_64KEY), "msgina.dll");
+  EXPECT_EQ(ReadFile(scratch.path() / "iwrap-calls.txt"),
+            "iWrap.exe /CMD:27 1\niWrap.exe /CMD:28\n");
+
+  // A second call finds the restored module, which is not the product's, and keeps it.
+  EXPECT_EQ(uninstall(0), 0);
+  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+}
+
+TEST_F(UninstallQVGinaTest, RunsNoToolWithoutAnIntelChipOnXp) {
+  if (WindowsMajorVersion() > 5) GTEST_SKIP() << "needs a prefix that reports the XP generation";
+  const auto uninstall = Export<IntFn>("UninstallQVGina");
+  ASSERT_NE(uninstall, nullptr);
+  InstallProduct("3");
+  ScratchDirectory scratch;
+  fs::copy_file(QV_IWRAP_STUB_PATH, scratch.path() / "iWrap.exe");
+
+  EXPECT_EQ(uninstall(0), 0);
+  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_FALSE(fs::exists(scratch.path() / "iwrap-calls.txt"));
+  EXPECT_EQ(GetText(kSingleSignOnKey, "OrgGinaDLL", KEY_WOW64_64KEY), "qvgina.dll");
+}
+
+}  // namespace
