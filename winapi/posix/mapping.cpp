@@ -90,8 +90,9 @@ class GateLock {
 };
 
 // One process's hold on a named record: the open description that carries the shared lock.
-// The mapping handle and each of its views share it, so the record stays held until the
-// handle is closed and every view is unmapped.
+// It belongs to the mapping handle alone. As on Windows, a name goes with the last handle: a
+// view that outlives its handle keeps its memory (mmap does) but not the name, so the next
+// creator then gets a fresh record.
 class SharedSection {
  public:
   SharedSection(int fd, std::string shmName, std::string gateName, std::size_t size);
@@ -183,7 +184,6 @@ struct MappingObject : qv::standin::KernelObject {
 };
 
 struct View {
-  std::shared_ptr<SharedSection> section;
   std::size_t length;
 };
 
@@ -285,7 +285,7 @@ LPVOID WINAPI MapViewOfFile(HANDLE mapping, DWORD desiredAccess, DWORD offsetHig
   }
   ViewTable& table = Views();
   std::lock_guard<std::mutex> guard(table.lock);
-  table.views.emplace(address, View{std::move(section), length});
+  table.views.emplace(address, View{length});
   qv::standin::Acquire(Resource::View);
   return address;
 }
@@ -309,5 +309,5 @@ BOOL WINAPI UnmapViewOfFile(LPCVOID baseAddress) {
   }
   munmap(const_cast<void*>(baseAddress), view.length);
   qv::standin::Release(Resource::View);
-  return TRUE;  // the section (and its hold on the name) goes when `view` does
+  return TRUE;
 }
