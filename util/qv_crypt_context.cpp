@@ -31,9 +31,9 @@ QVCryptContext::QVCryptContext(const QVString& passPhrase) {
     m_key = 0;
     return;
   }
-  // Not examined: a key that refuses the setting keeps working with the derived defaults.
-  CryptSetKeyParam(m_key, KP_EFFECTIVE_KEYLEN, reinterpret_cast<const BYTE*>(&kEffectiveKeyBits),
-                   0);
+  m_effectiveLengthSet =
+      CryptSetKeyParam(m_key, KP_EFFECTIVE_KEYLEN,
+                       reinterpret_cast<const BYTE*>(&kEffectiveKeyBits), 0) != FALSE;
 }
 
 QVCryptContext::~QVCryptContext() {

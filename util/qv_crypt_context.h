@@ -15,10 +15,15 @@ class QVCryptContext {
   QVCryptContext& operator=(const QVCryptContext&) = delete;
 
   bool IsUsable() const { return m_key != 0; }
+  // Whether the key took its 128-bit effective length. A key that refused it still decrypts
+  // (a wrong length only fails the padding check), but must not encrypt: its cipher text would
+  // be unreadable under the pass phrase.
+  bool HasEffectiveKeyLength() const { return m_effectiveLengthSet; }
   HCRYPTKEY Key() const { return m_key; }
 
  private:
   HCRYPTPROV m_provider = 0;
   HCRYPTKEY m_key = 0;
   HCRYPTHASH m_hash = 0;
+  bool m_effectiveLengthSet = false;
 };

@@ -14,7 +14,7 @@ bool QVEncryption::EncryptString(QVString& text, const QVString& key) {
   if (plainLength > kMaxPlainTextLength) return false;
 
   QVCryptContext context(key);
-  if (!context.IsUsable()) return false;
+  if (!context.IsUsable() || !context.HasEffectiveKeyLength()) return false;
 
   std::vector<BYTE> buffer(kWorkingAreaSize, 0);
   std::memcpy(buffer.data(), plain.GetNarrow(), static_cast<std::size_t>(plainLength) + 1);

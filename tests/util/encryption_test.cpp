@@ -142,11 +142,14 @@ TEST_F(EncryptionTest, EveryFailingCryptoCallReleasesWhatWasAcquired) {
     }
     EXPECT_EQ(qv::standin::OutstandingReport(), "") << call;
   }
-  // A key that refuses the effective length is used as derived: still a result, still clean.
+  // A key that refuses its effective length would write cipher text nobody can read back:
+  // encryption refuses, decryption goes on (the wrong length only fails the padding check).
   qv::standin::ClearFaults();
   qv::standin::InjectFault("CryptSetKeyParam");
   QVString text("abc");
-  EXPECT_TRUE(QVEncryption::EncryptString(text, kPassPhrase));
+  EXPECT_FALSE(QVEncryption::EncryptString(text, kPassPhrase));
+  EXPECT_STREQ(text.GetNarrow(), "abc");
+  EXPECT_EQ(qv::standin::OutstandingReport(), "");
 }
 
 }  // namespace
