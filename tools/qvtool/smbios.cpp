@@ -1,0 +1,97 @@
+// qvtool smbios [DUMP]: walks a raw SMBIOS table (the host's when no file is given) and shows
+// what the library's parser makes of it.
+#include <CLI/CLI.hpp>
+#include <iomanip>
+#include <iostream>
+#include <memory>
+
+#include "platform/smbios_parser.h"
+#include "tools/qvtool/commands.h"
+#include "tools/qvtool/file_io.h"
+#include "tools/qvtool/host_smbios.h"
+#include "tools/qvtool/json_output.h"
+#include "tools/qvtool/smbios_facts.h"
+#include "tools/qvtool/smbios_walk.h"
+#include "tools/qvtool/tool_error.h"
+
+namespace qvtool {
+namespace {
+
+constexpr std::size_t kMaxDumpSize = 16u << 20;
+
+struct SmbiosOptions {
+  std::string path;
+  bool json = false;
+};
+
+Json StructureJson(const SmbiosStructure& structure) {
+  Json entry{{"offset", structure.offset},
+             {"type", structure.type},
+             {"name", SmbiosTypeName(structure.type)},
+             {"length", structure.length},
+             {"handle", Hex(static_cast<unsigned>(structure.handle), 4)},
+             {"strings", structure.strings}};
+  if (structure.truncated) entry["truncated"] = true;
+  return entry;
+}
+
+void PrintStructure(const SmbiosStructure& structure) {
+  std::cout << "  " << Hex(structure.offset, 4) << "  " << std::setw(3) << structure.type << "  "
+            << std::left << std::setw(28) << SmbiosTypeName(structure.type) << std::right
+            << "  length " << std::setw(3) << structure.length << "  handle "
+            << Hex(static_cast<unsigned>(structure.handle), 4);
+  if (structure.truncated) std::cout << "  (the table ends inside it)";
+  std::cout << '\n';
+  for (std::size_t i = 0; i < structure.strings.size(); ++i) {
+    std::cout << "        string " << i + 1 << ": \"" << structure.strings[i] << "\"\n";
+  }
+}
+
+std::string LoadTable(const SmbiosOptions& options, std::string& source) {
+  if (options.path.empty()) {
+    source = HostSmbiosSource();
+    return ReadHostSmbiosTable();
+  }
+  source = options.path;
+  return DecodeTableFile(options.path, ReadFileBytes(options.path, kMaxDumpSize));
+}
+
+int RunSmbios(const SmbiosOptions& options) {
+  std::string source;
+  const std::string table = LoadTable(options, source);
+  const std::vector<SmbiosStructure> structures = WalkSmbiosTable(table);
+  CSMBIOSParser parser;
+  parser.ParseTables(reinterpret_cast<const std::uint8_t*>(table.data()),
+                     static_cast<std::uint32_t>(table.size()));
+  if (options.json) {
+    Json walked = Json::array();
+    for (const SmbiosStructure& structure : structures) walked.push_back(StructureJson(structure));
+    PrintJson(Json{{"source", source},
+                   {"size", table.size()},
+                   {"structures", walked},
+                   {"facts", SmbiosFactsJson(parser)}});
+    return kExitOk;
+  }
+  std::cout << "SMBIOS table:   " << source << " (" << table.size() << " bytes)\n"
+            << "Structures:     " << structures.size() << " walked\n";
+  for (const SmbiosStructure& structure : structures) PrintStructure(structure);
+  PrintSmbiosFacts(parser, std::cout);
+  return kExitOk;
+}
+
+}  // namespace
+
+void AddSmbiosCommand(CLI::App& app, int& exitCode) {
+  auto options = std::make_shared<SmbiosOptions>();
+  CLI::App* command = app.add_subcommand(
+      "smbios", "Walk a raw SMBIOS table and show what the library derives from it");
+  command->footer(
+      "Shows the structures walked, the maker and BIOS flags, the system ID, the feature words and "
+      "the BIOS tokens. Without DUMP, the table of the machine qvtool runs on.");
+  command->add_option("DUMP", options->path,
+                      "Raw table file, bytes or hexadecimal text (default: this machine's table)");
+  command->add_flag("--json", options->json, "Print the findings as JSON");
+  command->callback([options, &exitCode] { exitCode = RunSmbios(*options); });
+}
+
+}  // namespace qvtool

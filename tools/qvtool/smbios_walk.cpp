@@ -1,0 +1,103 @@
+#include "tools/qvtool/smbios_walk.h"
+
+#include <cctype>
+#include <map>
+
+#include "platform/smbios_blob.h"
+#include "tools/qvtool/tool_error.h"
+
+namespace qvtool {
+namespace {
+
+constexpr int kHeaderLength = 4;  // type, length, handle
+
+const std::map<int, const char*>& TypeNames() {
+  static const std::map<int, const char*> names = {
+      {0, "BIOS information"},
+      {1, "system information"},
+      {2, "baseboard"},
+      {3, "chassis"},
+      {4, "processor"},
+      {7, "cache"},
+      {8, "port connector"},
+      {9, "system slot"},
+      {11, "OEM strings"},
+      {12, "configuration options"},
+      {16, "memory array"},
+      {17, "memory device"},
+      {19, "memory array mapped address"},
+      {32, "system boot"},
+      {127, "end of table"},
+      {177, "Vexa feature words"},
+      {208, "Vexa system ID"},
+      {218, "Vexa BIOS tokens"},
+  };
+  return names;
+}
+
+std::vector<std::string> StringsOf(const qv::smbios::BlobView& blob, std::uint64_t offset) {
+  std::vector<std::string> strings;
+  qv::smbios::StringCursor cursor(blob, offset);
+  while (auto text = cursor.Next()) strings.emplace_back(*text);
+  return strings;
+}
+
+bool IsHexText(const std::string& content) {
+  bool anyDigit = false;
+  for (unsigned char c : content) {
+    if (std::isxdigit(c)) {
+      anyDigit = true;
+    } else if (!std::isspace(c)) {
+      return false;
+    }
+  }
+  return anyDigit;
+}
+
+}  // namespace
+
+std::vector<SmbiosStructure> WalkSmbiosTable(const std::string& table) {
+  const qv::smbios::BlobView blob(reinterpret_cast<const std::uint8_t*>(table.data()),
+                                  table.size());
+  std::vector<SmbiosStructure> structures;
+  std::uint64_t offset = 0;
+  while (offset < blob.Size()) {
+    SmbiosStructure structure;
+    structure.offset = offset;
+    structure.type = blob.Byte(offset);
+    structure.length = blob.Byte(offset + 1);
+    structure.handle = blob.Word(offset + 2);
+    structure.strings = StringsOf(blob, offset);
+    const auto next = blob.SkipStringSet(offset + static_cast<std::uint64_t>(structure.length));
+    structure.truncated = !next || !blob.Contains(offset, kHeaderLength);
+    structures.push_back(std::move(structure));
+    if (!next) break;
+    offset = *next;
+  }
+  return structures;
+}
+
+std::string SmbiosTypeName(int type) {
+  const auto found = TypeNames().find(type);
+  return found != TypeNames().end() ? found->second : "type " + std::to_string(type);
+}
+
+std::string DecodeTableFile(const std::string& path, const std::string& content) {
+  if (!IsHexText(content)) return content;
+  std::string bytes;
+  int high = -1;
+  for (unsigned char c : content) {
+    if (!std::isxdigit(c)) continue;
+    const int value = std::isdigit(c) ? c - '0' : std::tolower(c) - 'a' + 10;
+    if (high < 0) {
+      high = value;
+    } else {
+      bytes.push_back(static_cast<char>(high << 4 | value));
+      high = -1;
+    }
+  }
+  if (high >= 0) throw ToolError(path + ": hexadecimal table text has an odd number of digits");
+  return bytes;
+}
+
+}  // namespace qvtool
