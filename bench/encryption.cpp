@@ -77,7 +77,8 @@ void BM_EncodeBase64(benchmark::State& state) {
   std::vector<unsigned char> bytes(static_cast<std::size_t>(state.range(0)));
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<unsigned char>(i * 31);
   for (auto _ : state) {
-    QVString text = QVEncryption::EncodeBase64(bytes.data(), static_cast<unsigned>(bytes.size()), false);
+    QVString text =
+        QVEncryption::EncodeBase64(bytes.data(), static_cast<unsigned>(bytes.size()), false);
     benchmark::DoNotOptimize(text.GetLength());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));

@@ -2,4 +2,6 @@
 // is torn down at unload (a platform object built by GetSystemId lives until the process ends).
 #include "winapi/win32.h"
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) { return TRUE; }
+extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD, LPVOID) {
+  return TRUE;
+}

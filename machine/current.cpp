@@ -1,6 +1,6 @@
+#include <strings.h>
 #include <cstdio>
 #include <cstdlib>
-#include <strings.h>
 
 #include "machine/machine.h"
 #include "winapi/posix/ledger.h"
@@ -48,6 +48,8 @@ void Use(std::shared_ptr<Machine> machine) {
   Slot() = std::move(machine);
 }
 
-void Reset() { Slot().reset(); }
+void Reset() {
+  Slot().reset();
+}
 
 }  // namespace qv::machine

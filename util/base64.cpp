@@ -22,7 +22,9 @@ constexpr std::array<unsigned, 256> MakeDecodeTable() {
 }
 constexpr std::array<unsigned, 256> kDecodeTable = MakeDecodeTable();
 
-unsigned ValueOf(char c) { return kDecodeTable[static_cast<unsigned char>(c)]; }
+unsigned ValueOf(char c) {
+  return kDecodeTable[static_cast<unsigned char>(c)];
+}
 
 // Bytes a run of `characters` alphabet characters decodes to. A lone character left over
 // after the last full group carries fewer than 8 bits and yields nothing.

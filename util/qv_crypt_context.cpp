@@ -24,8 +24,8 @@ QVCryptContext::QVCryptContext(const QVString& passPhrase) {
   // to fewer bytes than it has units, so never hash beyond the narrow text itself.
   const int length = passPhrase.GetLength();
   const char* bytes = passPhrase.GetNarrow();
-  const DWORD count = static_cast<DWORD>(std::min<std::size_t>(
-      static_cast<std::size_t>(std::max(length, 0)), std::strlen(bytes)));
+  const DWORD count = static_cast<DWORD>(
+      std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), std::strlen(bytes)));
   if (!CryptHashData(m_hash, reinterpret_cast<const BYTE*>(bytes), count, 0)) return;
   if (!CryptDeriveKey(m_provider, CALG_RC2, m_hash, CRYPT_EXPORTABLE, &m_key)) {
     m_key = 0;

@@ -149,7 +149,9 @@ int QVString::GetLength() const {
   return static_cast<int>(m_isNarrow ? m_narrow.size() : m_wide.size());
 }
 
-bool QVString::IsEmpty() const { return GetLength() == 0; }
+bool QVString::IsEmpty() const {
+  return GetLength() == 0;
+}
 
 int QVString::ToInt() const {
   if (!m_isNarrow) return WideToInt(m_wide);

@@ -12,13 +12,13 @@ class QVString {
  public:
   using WideString = std::basic_string<WCHAR>;
 
-  QVString();                                 // empty, wide-live
-  QVString(const char* text);                 // up to the first NUL, narrow-live
-  QVString(const WCHAR* text);                // up to the first NUL, wide-live
-  explicit QVString(char character);          // one character; NUL gives "", narrow-live
-  QVString(const char* bytes, int count);     // exactly count bytes, NULs included
-  explicit QVString(const WideString& text);  // the whole content, wide-live
-  QVString(const QVString& other);            // the live text up to its first NUL
+  QVString();                                  // empty, wide-live
+  QVString(const char* text);                  // up to the first NUL, narrow-live
+  QVString(const WCHAR* text);                 // up to the first NUL, wide-live
+  explicit QVString(char character);           // one character; NUL gives "", narrow-live
+  QVString(const char* bytes, int count);      // exactly count bytes, NULs included
+  explicit QVString(const WideString& text);   // the whole content, wide-live
+  QVString(const QVString& other);             // the live text up to its first NUL
   QVString(const QVString& other, int count);  // count < 0: up to the first NUL; else count units
   QVString& operator=(const QVString& other);
   QVString& operator=(const char* text);
@@ -31,8 +31,8 @@ class QVString {
 
   int GetLength() const;  // units of the live form
   bool IsEmpty() const;
-  int ToInt() const;  // atoi / _wtoi of the live form
-  int Find(const char* needle, int start) const;   // position in live-form units, or -1
+  int ToInt() const;                              // atoi / _wtoi of the live form
+  int Find(const char* needle, int start) const;  // position in live-form units, or -1
   int Find(const WCHAR* needle, int start) const;
 
   void Clear();

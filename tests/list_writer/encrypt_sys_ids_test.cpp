@@ -40,11 +40,14 @@ TEST_F(EncryptSysIdsTest, TranslatesLineEndsAndStopsAtEndOfTextOrNul) {
   ASSERT_EQ(EncryptSysIds("crlf.txt"), 0);
   EXPECT_EQ(DecryptFile(dir.Read("vexasysids.enc")), "101 00011100 GNR\n102 00000001 BDW\n");
 
-  dir.Write("eof.txt", std::string("101 00011100 GNR\n\x1A" "102 00000001 BDW\n"));
+  dir.Write("eof.txt", std::string("101 00011100 GNR\n\x1A"
+                                   "102 00000001 BDW\n"));
   ASSERT_EQ(EncryptSysIds("eof.txt"), 0);
   EXPECT_EQ(DecryptFile(dir.Read("vexasysids.enc")), "101 00011100 GNR\n");
 
-  dir.Write("nul.txt", std::string("101 00011100 GNR\n\0" "garbage", 25));
+  dir.Write("nul.txt", std::string("101 00011100 GNR\n\0"
+                                   "garbage",
+                                   25));
   ASSERT_EQ(EncryptSysIds("nul.txt"), 0);
   EXPECT_EQ(DecryptFile(dir.Read("vexasysids.enc")), "101 00011100 GNR\n");
 

@@ -67,10 +67,12 @@ TEST_F(EncryptionTest, CipherTextSizesFollowTheBlockPadding) {
 
 TEST_F(EncryptionTest, LengthsUpToTheLimitRoundTrip) {
   std::string all;
-  for (int i = 1; i <= QVEncryption::kMaxPlainTextLength; ++i) all += static_cast<char>('!' + i % 90);
+  for (int i = 1; i <= QVEncryption::kMaxPlainTextLength; ++i)
+    all += static_cast<char>('!' + i % 90);
   // Every length around the block and group boundaries, then a spread up to the limit.
-  for (int length = 1; length <= QVEncryption::kMaxPlainTextLength;
-       length += length < 100 ? 1 : length < 7600 ? 97 : 1) {
+  for (int length = 1; length <= QVEncryption::kMaxPlainTextLength; length += length < 100    ? 1
+                                                                              : length < 7600 ? 97
+                                                                                              : 1) {
     const std::string plain = all.substr(0, static_cast<std::size_t>(length));
     QVString text(plain.c_str());
     ASSERT_TRUE(QVEncryption::EncryptString(text, kPassPhrase)) << length;

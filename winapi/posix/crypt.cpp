@@ -17,8 +17,8 @@ namespace {
 using qv::standin::Resource;
 
 constexpr DWORD kBlockSize = 8;
-constexpr DWORD kDefaultRc2KeyBits = 128;        // the Enhanced provider's default key length
-constexpr DWORD kDefaultRc2EffectiveBits = 40;   // and its historic default effective length
+constexpr DWORD kDefaultRc2KeyBits = 128;       // the Enhanced provider's default key length
+constexpr DWORD kDefaultRc2EffectiveBits = 40;  // and its historic default effective length
 
 struct Provider {};
 

@@ -32,21 +32,36 @@ Books& TheBooks() {
 
 const char* ResourceName(Resource kind) {
   switch (kind) {
-    case Resource::DeviceSet: return "DeviceSet";
-    case Resource::HeapBlock: return "HeapBlock";
-    case Resource::CryptProvider: return "CryptProvider";
-    case Resource::CryptHash: return "CryptHash";
-    case Resource::CryptKey: return "CryptKey";
-    case Resource::RegistryKey: return "RegistryKey";
-    case Resource::Process: return "Process";
-    case Resource::Thread: return "Thread";
-    case Resource::Mapping: return "Mapping";
-    case Resource::View: return "View";
-    case Resource::ComObject: return "ComObject";
-    case Resource::Bstr: return "Bstr";
-    case Resource::SafeArray: return "SafeArray";
-    case Resource::CriticalSection: return "CriticalSection";
-    case Resource::ComApartment: return "ComApartment";
+    case Resource::DeviceSet:
+      return "DeviceSet";
+    case Resource::HeapBlock:
+      return "HeapBlock";
+    case Resource::CryptProvider:
+      return "CryptProvider";
+    case Resource::CryptHash:
+      return "CryptHash";
+    case Resource::CryptKey:
+      return "CryptKey";
+    case Resource::RegistryKey:
+      return "RegistryKey";
+    case Resource::Process:
+      return "Process";
+    case Resource::Thread:
+      return "Thread";
+    case Resource::Mapping:
+      return "Mapping";
+    case Resource::View:
+      return "View";
+    case Resource::ComObject:
+      return "ComObject";
+    case Resource::Bstr:
+      return "Bstr";
+    case Resource::SafeArray:
+      return "SafeArray";
+    case Resource::CriticalSection:
+      return "CriticalSection";
+    case Resource::ComApartment:
+      return "ComApartment";
   }
   return "?";
 }
@@ -77,7 +92,9 @@ void ClearFaults() {
   books.faults.clear();
 }
 
-const std::vector<std::string>& CallLog() { return TheBooks().log; }
+const std::vector<std::string>& CallLog() {
+  return TheBooks().log;
+}
 
 int CallCount(const std::string& call) {
   Books& books = TheBooks();

@@ -1,7 +1,8 @@
 // Named file mappings backed by the paging file, with Windows lifetime semantics across
 // processes: a name stays bound to one record while any process holds a handle to it, and the
 // next creator after the last holder (even one that crashed) gets a fresh, zeroed record. A view
-// keeps its memory after its handle is closed, but not the name. Only mappings of INVALID_HANDLE_VALUE (no file) are supported.
+// keeps its memory after its handle is closed, but not the name. Only mappings of
+// INVALID_HANDLE_VALUE (no file) are supported.
 //
 // Names live in a per-user namespace; the environment variable QV_SHM_NAMESPACE, when set,
 // separates the objects of one test run from those of any other.

@@ -57,7 +57,8 @@ using PHANDLE = HANDLE*;
 #endif
 
 #define INVALID_HANDLE_VALUE (reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)))
-#define MAKEWORD(lo, hi) static_cast<WORD>((static_cast<BYTE>(lo)) | (static_cast<WORD>(static_cast<BYTE>(hi)) << 8))
+#define MAKEWORD(lo, hi) \
+  static_cast<WORD>((static_cast<BYTE>(lo)) | (static_cast<WORD>(static_cast<BYTE>(hi)) << 8))
 
 struct GUID {
   std::uint32_t Data1;
@@ -76,8 +77,12 @@ inline bool operator==(const GUID& a, const GUID& b) {
     if (a.Data4[i] != b.Data4[i]) return false;
   return true;
 }
-inline bool operator!=(const GUID& a, const GUID& b) { return !(a == b); }
-inline bool IsEqualGUID(const GUID& a, const GUID& b) { return a == b; }
+inline bool operator!=(const GUID& a, const GUID& b) {
+  return !(a == b);
+}
+inline bool IsEqualGUID(const GUID& a, const GUID& b) {
+  return a == b;
+}
 #define IsEqualIID IsEqualGUID
 #define IsEqualCLSID IsEqualGUID
 
