@@ -6,15 +6,12 @@
 #include <fstream>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "platform/smbios_parser.h"
-#include "platform/smbios_structure_walk.h"
 #include "tests/smbios/smbios_table.h"
 
 namespace {
 
-using qv::smbios::WalkStop;
 using qv::testing::Bytes;
 using qv::testing::SmbiosTable;
 
@@ -97,33 +94,6 @@ TEST(SmbiosWalkEnd, EndOfTableStructureIsWalkedOverButItsPaddingIsNot) {
   table.EndOfTable().SystemIdByte(0x33);
   EXPECT_EQ(Parse(table.bytes()).systemId, 0x33) << "structures after type 127 still count";
   EXPECT_EQ(Parse(Appended(table.EndOfTable().bytes(), Bytes(64, 0))).systemId, 0x33);
-}
-
-TEST(SmbiosWalkEnd, ReportsWhereAndWhyItStopped) {
-  const Bytes laptop = PlatformDLaptopTable();
-  auto walk = [](const Bytes& bytes, int* count) {
-    *count = 0;
-    return qv::smbios::ForEachStructure(qv::smbios::BlobView(bytes.data(), bytes.size()),
-                                        [count](const qv::smbios::StructureHeader&) { ++*count; });
-  };
-  int whole = 0;
-  int count = 0;
-  const auto end = walk(laptop, &whole);
-  EXPECT_EQ(end.reason, WalkStop::kTableEnd);
-  EXPECT_EQ(end.offset, laptop.size());
-
-  auto stray = walk(Appended(laptop, {0x00, 0x00, 0x00}), &count);
-  EXPECT_EQ(stray.reason, WalkStop::kShortHeader);
-  EXPECT_EQ(stray.offset, laptop.size());
-  EXPECT_EQ(count, whole);
-
-  auto padding = walk(Appended(laptop, Bytes(16, 0)), &count);
-  EXPECT_EQ(padding.reason, WalkStop::kShortLength);
-  EXPECT_EQ(count, whole);
-
-  auto cut = walk(Bytes(laptop.begin(), laptop.end() - 1), &count);
-  EXPECT_EQ(cut.reason, WalkStop::kOpenStringSet);
-  EXPECT_EQ(count, whole) << "the cut last structure is still taken";
 }
 
 }  // namespace
