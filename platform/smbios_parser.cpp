@@ -4,6 +4,7 @@
 
 #include "platform/smbios_blob.h"
 #include "platform/smbios_oem_id.h"
+#include "platform/smbios_structure_walk.h"
 #include "platform/smbios_tokens.h"
 
 namespace {
@@ -90,17 +91,11 @@ void HandleStructure(const BlobView& blob, std::uint64_t structure, TableFinding
   }
 }
 
-// Each step moves at least two bytes on (past the string-set's double NUL), so a corrupt
-// formatted length cannot stall the walk; a missing double NUL ends it.
 TableFindings WalkTable(const BlobView& blob, std::deque<SmbiosToken>* tokens) {
   TableFindings found;
-  std::uint64_t offset = 0;
-  while (offset < blob.Size()) {
-    HandleStructure(blob, offset, &found, tokens);
-    const auto next = blob.SkipStringSet(offset + blob.Byte(offset + 1));
-    if (!next) break;
-    offset = *next;
-  }
+  qv::smbios::ForEachStructure(blob, [&](const qv::smbios::StructureHeader& structure) {
+    HandleStructure(blob, structure.offset, &found, tokens);
+  });
   return found;
 }
 

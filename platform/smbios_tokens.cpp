@@ -13,8 +13,8 @@ std::optional<SmbiosToken> FindEntry(const BlobView& blob, std::uint64_t structu
                                      std::uint16_t wanted) {
   const std::uint8_t formattedLength = blob.Byte(structure + 1);
   for (std::uint64_t entry = kFirstEntry; entry < formattedLength; entry += kEntrySize) {
+    // An entry cut off by the end of the table is still read: its missing fields read as 0.
     const std::uint64_t at = structure + entry;
-    if (!blob.Contains(at, kEntrySize)) break;
     const std::uint16_t id = blob.Word(at);
     if (id == kEndOfList) break;
     if (id == wanted) return SmbiosToken{id, blob.Word(at + 2), blob.Word(at + 4)};

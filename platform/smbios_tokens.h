@@ -18,7 +18,8 @@ constexpr std::array<std::uint16_t, 13> kWantedTokens = {
 
 // Appends to `tokens`, in wanted-list order, the first entry for each wanted token ID that the
 // type-218 structure at `structure` lists. Entries start at offset 11, six bytes apart; the
-// list ends at an ID of 0xFFFF, at the end of the formatted area, or at the end of the table.
+// list ends at an ID of 0xFFFF or at the end of the formatted area. Fields of an entry that
+// lie past the end of the table read as 0.
 void CollectWantedTokens(const BlobView& blob, std::uint64_t structure,
                          std::deque<SmbiosToken>* tokens);
 

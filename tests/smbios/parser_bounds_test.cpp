@@ -117,24 +117,37 @@ TEST(SmbiosParserBounds, ShortFormattedAreaStillReadsAtFixedOffsets) {
   ASSERT_EQ(parser.Tokens().size(), 1u);
   EXPECT_EQ(parser.Tokens()[0].id, 0x0188);
 
-  // An entry that starts inside the formatted area but would run off the blob is not taken.
+  // An entry that starts inside the formatted area but runs off the blob is still taken; its
+  // missing fields read as 0.
   CSMBIOSParser clipped;
   SmbiosTable vexa = SmbiosTable::VexaMachine(1);
   vexa.Raw({218, 40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x88, 0x01, 1});
   ParseExact(clipped, vexa.bytes());
-  EXPECT_TRUE(clipped.Tokens().empty());
+  ASSERT_EQ(clipped.Tokens().size(), 1u);
+  EXPECT_EQ(clipped.Tokens()[0].id, 0x0188);
+  EXPECT_EQ(clipped.Tokens()[0].location, 0) << "a half-present field reads as 0";
+  EXPECT_EQ(clipped.Tokens()[0].value, 0);
+
+  // Cut inside the ID itself: the ID reads as 0 and matches no wanted token.
+  Bytes idCut = SmbiosTable::VexaMachine(1).bytes();
+  idCut.insert(idCut.end(), {218, 40, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x88});
+  ParseExact(clipped, idCut);
+  EXPECT_EQ(clipped.Tokens().size(), 1u);
 }
 
-TEST(SmbiosParserBounds, TinyFormattedLengthsStillMakeProgress) {
+TEST(SmbiosParserBounds, LengthsBelowTheHeaderEndTheWalk) {
   CSMBIOSParser parser;
-  // Lengths 0 and 1 put the string-set over the header itself; the walk must move on.
+  // Lengths 0 and 1 would put the string-set over the header itself: no structure, and the
+  // walk ends there, so the Vexa structures behind them are not reached.
   Bytes bytes = {0x55, 0, 0, 0x56, 1, 0, 0};
   const Bytes vexa = SmbiosTable::VexaMachine(0x2A).bytes();
   bytes.insert(bytes.end(), vexa.begin(), vexa.end());
   ParseExact(parser, bytes);
-  EXPECT_EQ(parser.SystemId(), 0x2A);
+  EXPECT_EQ(parser.SystemId(), 0);
+  EXPECT_EQ(parser.BiosFlag(), 0);
 
-  // A blob of nothing but zero bytes: every structure is type 0, length 0.
+  // A blob of nothing but zero bytes holds no structure at all.
+  ParseExact(parser, vexa);
   ParseExact(parser, Bytes(4096, 0));
   EXPECT_EQ(parser.SystemId(), 0);
   EXPECT_EQ(parser.BiosFlag(), 0);

@@ -10,6 +10,7 @@
 #include "tools/qvtool/file_io.h"
 #include "tools/qvtool/host_smbios.h"
 #include "tools/qvtool/json_output.h"
+#include "tools/qvtool/smbios_dump.h"
 #include "tools/qvtool/smbios_facts.h"
 #include "tools/qvtool/smbios_walk.h"
 #include "tools/qvtool/tool_error.h"
@@ -43,38 +44,62 @@ void PrintStructure(const SmbiosStructure& structure) {
   if (structure.truncated) std::cout << "  (the table ends inside it)";
   std::cout << '\n';
   for (std::size_t i = 0; i < structure.strings.size(); ++i) {
-    std::cout << "        string " << i + 1 << ": \"" << structure.strings[i] << "\"\n";
+    std::cout << "        string " << i + 1 << ": \"" << PrintableText(structure.strings[i])
+              << "\"\n";
   }
 }
 
-std::string LoadTable(const SmbiosOptions& options, std::string& source) {
+SmbiosTableFile LoadTable(const SmbiosOptions& options, std::string& source) {
   if (options.path.empty()) {
     source = HostSmbiosSource();
-    return ReadHostSmbiosTable();
+    return {ReadHostSmbiosTable(), std::string()};
   }
   source = options.path;
-  return DecodeTableFile(options.path, ReadFileBytes(options.path, kMaxDumpSize));
+  return ReadSmbiosTableFile(
+      options.path, DecodeTableFile(options.path, ReadFileBytes(options.path, kMaxDumpSize)));
+}
+
+// A table in which not one structure ends is not a table: a text file, a profile, a dump format
+// qvtool does not know. Refusing it beats reporting flags read from noise.
+void RequireStructures(const std::string& source, const SmbiosWalk& walk, std::size_t size) {
+  for (const SmbiosStructure& structure : walk.structures) {
+    if (!structure.truncated) return;
+  }
+  throw ToolError(source + ": not an SMBIOS table (no structure ends within its " +
+                  std::to_string(size) +
+                  " bytes); expected a raw table, its hexadecimal text or a dmidecode --dump-bin "
+                  "file");
 }
 
 int RunSmbios(const SmbiosOptions& options) {
   std::string source;
-  const std::string table = LoadTable(options, source);
-  const std::vector<SmbiosStructure> structures = WalkSmbiosTable(table);
+  const SmbiosTableFile file = LoadTable(options, source);
+  const std::string& table = file.table;
+  const SmbiosWalk walk = WalkSmbiosTable(table);
+  RequireStructures(source, walk, table.size());
   CSMBIOSParser parser;
   parser.ParseTables(reinterpret_cast<const std::uint8_t*>(table.data()),
                      static_cast<std::uint32_t>(table.size()));
+  const std::string walkEnd = DescribeWalkEnd(walk.end, table.size());
   if (options.json) {
     Json walked = Json::array();
-    for (const SmbiosStructure& structure : structures) walked.push_back(StructureJson(structure));
-    PrintJson(Json{{"source", source},
-                   {"size", table.size()},
-                   {"structures", walked},
-                   {"facts", SmbiosFactsJson(parser)}});
+    for (const SmbiosStructure& structure : walk.structures) {
+      walked.push_back(StructureJson(structure));
+    }
+    Json result{{"source", source}};
+    if (!file.entryPoint.empty()) result["entryPoint"] = file.entryPoint;
+    result["size"] = table.size();
+    result["structures"] = walked;
+    if (!walkEnd.empty()) result["walkEnd"] = walkEnd;
+    result["facts"] = SmbiosFactsJson(parser);
+    PrintJson(result);
     return kExitOk;
   }
-  std::cout << "SMBIOS table:   " << source << " (" << table.size() << " bytes)\n"
-            << "Structures:     " << structures.size() << " walked\n";
-  for (const SmbiosStructure& structure : structures) PrintStructure(structure);
+  std::cout << "SMBIOS table:   " << source << " (" << table.size() << " bytes)\n";
+  if (!file.entryPoint.empty()) std::cout << "Entry point:    " << file.entryPoint << '\n';
+  std::cout << "Structures:     " << walk.structures.size() << " walked\n";
+  for (const SmbiosStructure& structure : walk.structures) PrintStructure(structure);
+  if (!walkEnd.empty()) std::cout << "  (" << walkEnd << ")\n";
   PrintSmbiosFacts(parser, std::cout);
   return kExitOk;
 }
@@ -88,8 +113,10 @@ void AddSmbiosCommand(CLI::App& app, int& exitCode) {
   command->footer(
       "Shows the structures walked, the maker and BIOS flags, the system ID, the feature words and "
       "the BIOS tokens. Without DUMP, the table of the machine qvtool runs on.");
-  command->add_option("DUMP", options->path,
-                      "Raw table file, bytes or hexadecimal text (default: this machine's table)");
+  command->add_option(
+      "DUMP", options->path,
+      "Raw table (bytes or hexadecimal text) or dmidecode --dump-bin file (default: this "
+      "machine's table)");
   command->add_flag("--json", options->json, "Print the findings as JSON");
   command->callback([options, &exitCode] { exitCode = RunSmbios(*options); });
 }

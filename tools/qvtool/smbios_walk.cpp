@@ -4,12 +4,11 @@
 #include <map>
 
 #include "platform/smbios_blob.h"
+#include "tools/qvtool/json_output.h"
 #include "tools/qvtool/tool_error.h"
 
 namespace qvtool {
 namespace {
-
-constexpr int kHeaderLength = 4;  // type, length, handle
 
 const std::map<int, const char*>& TypeNames() {
   static const std::map<int, const char*> names = {
@@ -56,25 +55,49 @@ bool IsHexText(const std::string& content) {
 
 }  // namespace
 
-std::vector<SmbiosStructure> WalkSmbiosTable(const std::string& table) {
+SmbiosWalk WalkSmbiosTable(const std::string& table) {
   const qv::smbios::BlobView blob(reinterpret_cast<const std::uint8_t*>(table.data()),
                                   table.size());
-  std::vector<SmbiosStructure> structures;
-  std::uint64_t offset = 0;
-  while (offset < blob.Size()) {
+  SmbiosWalk walk;
+  walk.end = qv::smbios::ForEachStructure(blob, [&](const qv::smbios::StructureHeader& header) {
     SmbiosStructure structure;
-    structure.offset = offset;
-    structure.type = blob.Byte(offset);
-    structure.length = blob.Byte(offset + 1);
-    structure.handle = blob.Word(offset + 2);
-    structure.strings = StringsOf(blob, offset);
-    const auto next = blob.SkipStringSet(offset + static_cast<std::uint64_t>(structure.length));
-    structure.truncated = !next || !blob.Contains(offset, kHeaderLength);
-    structures.push_back(std::move(structure));
-    if (!next) break;
-    offset = *next;
+    structure.offset = header.offset;
+    structure.type = header.type;
+    structure.length = header.length;
+    structure.handle = header.handle;
+    structure.strings = StringsOf(blob, header.offset);
+    structure.truncated = !header.complete;
+    walk.structures.push_back(std::move(structure));
+  });
+  return walk;
+}
+
+std::string DescribeWalkEnd(const qv::smbios::WalkEnd& end, std::uint64_t size) {
+  using qv::smbios::WalkStop;
+  const std::string where = "the walk stopped at " + Hex(end.offset, 4) + ": ";
+  switch (end.reason) {
+    case WalkStop::kShortHeader: {
+      const std::uint64_t left = size - end.offset;
+      return where + std::to_string(left) + (left == 1 ? " byte" : " bytes") +
+             " left, too few for a structure header; not read";
+    }
+    case WalkStop::kShortLength:
+      return where + "a declared length below 4 cannot be a structure; the rest is not read";
+    case WalkStop::kOpenStringSet:
+      return where + "the table ends inside that structure's strings";
+    case WalkStop::kTableEnd:
+      break;
   }
-  return structures;
+  return std::string();
+}
+
+std::string PrintableText(const std::string& text) {
+  std::string shown = text;
+  for (char& c : shown) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) c = '.';
+  }
+  return shown;
 }
 
 std::string SmbiosTypeName(int type) {
