@@ -198,7 +198,7 @@ TEST(QvtoolMachineCli, GinaShowsRegistryChangesAndProgramStarts) {
   EXPECT_EQ(result["programs"][0]["commandLine"], "iWrap.exe /CMD:27 1");
   EXPECT_TRUE(result["programs"][1]["started"].get<bool>());
 
-  // In a fresh directory no tool exists: each command is tried here and at its full path.
+  // In a fresh directory no tool exists: each command is tried at its full path and here.
   const ToolRun alone = RunQvtool("gina --machine xp.json", directory.Path());
   ASSERT_EQ(alone.exitCode, 0) << alone.err;
   EXPECT_NE(alone.out.find("Programs started: 4"), std::string::npos) << alone.out;
