@@ -28,7 +28,7 @@ std::string MaximumCipherText() {
 
 std::vector<unsigned char> DecodedCipher(const std::string& base64) {
   std::vector<unsigned char> bytes(base64.size());
-  unsigned long length = static_cast<unsigned long>(bytes.size());
+  DWORD length = static_cast<DWORD>(bytes.size());
   std::string copy = base64;
   QVEncryption::DecodeBase64(copy.data(), bytes.data(), length);
   bytes.resize(length);
@@ -90,7 +90,7 @@ void BM_DecodeBase64(benchmark::State& state) {
   std::vector<unsigned char> out(cipher.size());
   std::string text = cipher;
   for (auto _ : state) {
-    unsigned long length = static_cast<unsigned long>(out.size());
+    DWORD length = static_cast<DWORD>(out.size());
     benchmark::DoNotOptimize(QVEncryption::DecodeBase64(text.data(), out.data(), length));
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * cipher.size()));

@@ -16,9 +16,11 @@ int WeightedSum(const FlagDigits& digits, int columns) {
 }  // namespace
 
 FlagDigits ReadFlagDigits(const QVString& plainList, int recordStart) {
+  const int recordEnd = RecordEnd(plainList, recordStart);
   FlagDigits digits{};
   for (int column = 0; column < kFlagCount; ++column) {
-    digits[column] = FlagDigitAt(plainList, recordStart + kFirstFlagOffset + column);
+    const int position = recordStart + kFirstFlagOffset + column;
+    digits[column] = position < recordEnd ? FlagDigitAt(plainList, position) : 0;
   }
   return digits;
 }

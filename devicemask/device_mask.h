@@ -17,7 +17,7 @@ using FlagDigits = std::array<int, kFlagCount>;
 // Index into FlagDigits of the column that carries mask bit 3 (record offset 6).
 constexpr int kBit3Column = 2;
 
-// Columns outside the text read as 0.
+// Columns past the record's line end or the end of the text read as 0.
 FlagDigits ReadFlagDigits(const QVString& plainList, int recordStart);
 
 // The sum over all eight columns, kept to 8 bits: carries beyond bit 7 are lost.

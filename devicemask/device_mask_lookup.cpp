@@ -20,7 +20,7 @@ int LookUpDeviceMask(const QVString& plainList, std::uint16_t systemId,
                      CapabilityBit27 capabilityBit27) {
   const int recordStart = FindRecord(plainList, systemId);
   if (recordStart < 0) return kStatusNotFound;
-  if (recordStart + kFullRecordLength > plainList.GetLength()) return kStatusRecordTruncated;
+  if (!RecordIsComplete(plainList, recordStart)) return kStatusRecordTruncated;
 
   const FlagDigits digits = ReadFlagDigits(plainList, recordStart);
   const std::uint8_t mask =

@@ -23,12 +23,13 @@ constexpr int kLineCodeShift = 8;
 // GetDeviceMaskDecrypt's one failure result.
 constexpr int kDecryptMaskFailure = -1;
 
-// Line code number * 256 + 8-bit mask, or kStatusNotFound / kStatusRecordTruncated.
+// Line code number * 256 + 8-bit mask; kStatusNotFound when no line starts with the ID (always
+// for ID 0); kStatusRecordTruncated when the record's line ends before its line code does.
 int LookUpDeviceMask(const QVString& plainList, std::uint16_t systemId,
                      CapabilityBit27 capabilityBit27);
 
-// The six-column mask sum, or kDecryptMaskFailure when the ID does not occur. Flag columns
-// past the end of the text count as 0.
+// The six-column mask sum, or kDecryptMaskFailure when no line starts with the ID (always for
+// ID 0). Flag columns past the record's line end count as 0.
 int LookUpSixBitMask(const QVString& plainList, std::uint16_t systemId);
 
 }  // namespace qv::devicemask

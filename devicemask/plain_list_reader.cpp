@@ -31,6 +31,12 @@ PlainListRead ReadPlainList(const char* path, std::string& text) {
     text += static_cast<char>(c);
     if (static_cast<int>(text.size()) > kMaxPlainListLength) return PlainListRead::kTooLong;
   }
+  // A directory opens on POSIX but cannot be read; neither can a file whose read fails. Both
+  // count as unreadable rather than as a shorter list.
+  if (std::ferror(file.get())) {
+    text.clear();
+    return PlainListRead::kCannotOpen;
+  }
   if (pendingCarriageReturn) text += '\r';
   if (static_cast<int>(text.size()) > kMaxPlainListLength) return PlainListRead::kTooLong;
   return PlainListRead::kOk;

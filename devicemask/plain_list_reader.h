@@ -9,7 +9,8 @@ namespace qv::sysids {
 enum class PlainListRead { kOk, kCannotOpen, kTooLong };
 
 // Reads at most kMaxPlainListLength characters of list text into `text`; a longer list is
-// reported as kTooLong without being read any further.
+// reported as kTooLong without being read any further. A path that cannot be opened or read
+// (a directory among them) is kCannotOpen.
 PlainListRead ReadPlainList(const char* path, std::string& text);
 
 }  // namespace qv::sysids

@@ -1,6 +1,30 @@
 #include "devicemask/record_lookup.h"
 
+#include <string_view>
+
 namespace qv::devicemask {
+namespace {
+
+constexpr char kLineEnd = '\n';
+
+// Positions count bytes of the narrow text, where the fields are then read.
+std::string_view NarrowText(const QVString& text) {
+  const char* narrow = text.GetNarrow();
+  return std::string_view(narrow, static_cast<std::size_t>(text.GetLength()));
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The key starts the line at `lineStart` and is not the start of a longer number.
+bool LineStartsWithId(std::string_view text, std::size_t lineStart, std::string_view key) {
+  if (text.compare(lineStart, key.size(), key) != 0) return false;
+  const std::size_t after = lineStart + key.size();
+  return after >= text.size() || !IsDigit(text[after]);
+}
+
+}  // namespace
 
 QVString SystemIdKey(std::uint16_t systemId) {
   QVString key;
@@ -9,10 +33,36 @@ QVString SystemIdKey(std::uint16_t systemId) {
 }
 
 int FindRecord(const QVString& plainList, std::uint16_t systemId) {
-  // Positions count bytes of the narrow text, where the fields are then read.
+  if (systemId == 0) return -1;
+  const QVString key = SystemIdKey(systemId);
+  const std::string_view digits = NarrowText(key);
+  const std::string_view text = NarrowText(plainList);
+  for (std::size_t lineStart = 0; lineStart < text.size();) {
+    if (LineStartsWithId(text, lineStart, digits)) return static_cast<int>(lineStart);
+    const std::size_t lineEnd = text.find(kLineEnd, lineStart);
+    if (lineEnd == std::string_view::npos) break;
+    lineStart = lineEnd + 1;
+  }
+  return -1;
+}
+
+int FindUnanchored(const QVString& plainList, std::uint16_t systemId) {
   plainList.GetNarrow();
   const QVString key = SystemIdKey(systemId);
   return plainList.Find(key.GetNarrow(), 0);
+}
+
+int RecordEnd(const QVString& plainList, int recordStart) {
+  const std::string_view text = NarrowText(plainList);
+  if (recordStart < 0 || static_cast<std::size_t>(recordStart) >= text.size()) {
+    return static_cast<int>(text.size());
+  }
+  const std::size_t lineEnd = text.find(kLineEnd, static_cast<std::size_t>(recordStart));
+  return static_cast<int>(lineEnd == std::string_view::npos ? text.size() : lineEnd);
+}
+
+bool RecordIsComplete(const QVString& plainList, int recordStart) {
+  return RecordEnd(plainList, recordStart) - recordStart >= kRecordLength;
 }
 
 int FlagDigitAt(const QVString& plainList, int position) {

@@ -18,13 +18,13 @@ constexpr unsigned char kUntouched = 0xA5;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2) return 0;
   // The first two bytes give the capacity, the rest is the NUL-terminated text.
-  const unsigned long capacity = (static_cast<unsigned long>(data[0]) << 8 | data[1]) % 16384;
+  const DWORD capacity = (static_cast<DWORD>(data[0]) << 8 | data[1]) % 16384;
   std::string text(reinterpret_cast<const char*>(data + 2), size - 2);
   std::vector<char> buffer(text.c_str(), text.c_str() + text.size() + 1);
   // A heap block of exactly the capacity: ASan catches any byte written beyond it.
   std::vector<unsigned char> out(capacity, kUntouched);
 
-  unsigned long length = capacity;
+  DWORD length = capacity;
   const bool decoded = QVEncryption::DecodeBase64(buffer.data(), out.data(), length);
   if (decoded && length > capacity) __builtin_trap();
   if (!decoded) {
@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<char> encoded(again.GetNarrow(), again.GetNarrow() + again.GetLength() + 1);
     // Capacity equal to the text's length, as the string decryption passes it.
     std::vector<unsigned char> round(encoded.size());
-    unsigned long roundLength = static_cast<unsigned long>(again.GetLength());
+    DWORD roundLength = static_cast<DWORD>(again.GetLength());
     if (!QVEncryption::DecodeBase64(encoded.data(), round.data(), roundLength) ||
         roundLength != length || std::memcmp(round.data(), out.data(), length) != 0) {
       __builtin_trap();

@@ -27,7 +27,7 @@ inline constexpr char kGinaDisabled[] = "0";
 inline constexpr char kProductGinaMarkLower[] = "qvgina";
 inline constexpr char kProductGinaMarkMixed[] = "QVgina";
 
-// Intel's single-sign-on tool, tried from the current directory first, then from its home.
+// Intel's single-sign-on tool, tried at its installed path first, then in the current directory.
 inline constexpr char kIntelTool[] = "iWrap.exe";
 inline constexpr char kIntelToolFullPath[] = "C:\\Program Files\\Intel\\WiFi\\bin\\iWrap.exe";
 inline constexpr char kIntelToolFirstCommand[] = " /CMD:27 1";

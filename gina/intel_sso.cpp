@@ -15,9 +15,12 @@ namespace {
 constexpr DWORD kChipTypeBufferSize = 4;
 constexpr DWORD kModuleNameLimit = 1024;
 
+// The installed tool first: an uninstaller runs elevated, often in a directory anyone can
+// write to, where a planted iWrap.exe would otherwise run with its rights. The copy in the
+// current directory serves only where the tool is not installed.
 void RunIntelTool(const char* command) {
-  if (RunProgram(kIntelTool, command, ToolWaitSeconds()) != 0)
-    RunProgram(kIntelToolFullPath, command, ToolWaitSeconds());
+  if (RunProgram(kIntelToolFullPath, command, ToolWaitSeconds()) != 0)
+    RunProgram(kIntelTool, command, ToolWaitSeconds());
 }
 
 }  // namespace

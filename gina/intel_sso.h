@@ -13,8 +13,8 @@ std::string ReadWlanChipType();
 bool IsIntelChipType(const std::string& chipType);
 
 // When the product's chip type names an Intel adapter, runs Intel's tool with its two commands
-// (each from the current directory, else from the tool's home) and resets Intel's record of
-// the displaced module.
+// (each from the tool's installed path, else from the current directory) and resets Intel's record
+// of the displaced module.
 void NotifyIntelSingleSignOn();
 
 }  // namespace qv::gina

@@ -10,10 +10,10 @@ constexpr DWORD kModuleBufferSize = 1024;
 // Module names of this length or shorter cannot name a real module (".dll" alone is 4).
 constexpr std::size_t kShortestModuleName = 4;
 
-// The standard module's name fits a limit of exactly its length.
-void WriteStandardGina() {
-  WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, kStandardGina, sizeof(kStandardGina) - 1,
-                     RegistryView::k64Bit);
+// The standard module's name fits a limit of exactly its length. True when it was written.
+bool WriteStandardGina() {
+  return WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, kStandardGina,
+                            sizeof(kStandardGina) - 1, RegistryView::k64Bit) == 1;
 }
 
 void ResetRememberedModules() {
@@ -23,16 +23,16 @@ void ResetRememberedModules() {
                      RegistryView::kDefault);
 }
 
-// Puts back the module the product remembered as displaced, or the standard one.
-void RestoreDisplacedModule() {
+// Puts back the module the product remembered as displaced, or the standard one. True when
+// "GinaDLL" was written.
+bool RestoreDisplacedModule() {
   const auto displaced =
       ReadRegistryText(kSettingsKey, kOriginalGinaValue, kModuleBufferSize, RegistryView::k32Bit);
   if (displaced && displaced->text.size() > kShortestModuleName) {
-    WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, displaced->text.c_str(),
-                       displaced->byteCount, RegistryView::k64Bit);
-  } else {
-    WriteStandardGina();
+    return WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, displaced->text.c_str(),
+                              displaced->byteCount, RegistryView::k64Bit) == 1;
   }
+  return WriteStandardGina();
 }
 
 }  // namespace
@@ -49,7 +49,9 @@ void RestoreWinlogonModule() {
     WriteStandardGina();
     return;
   }
-  if (IsProductGina(current->text)) RestoreDisplacedModule();
+  // While Winlogon still names the product's module, the remembered names are the only record
+  // of the module it displaced: they are reset only once "GinaDLL" no longer needs them.
+  if (IsProductGina(current->text) && !RestoreDisplacedModule()) return;
   ResetRememberedModules();
 }
 

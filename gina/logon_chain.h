@@ -9,7 +9,8 @@ namespace qv::gina {
 bool IsProductGina(const std::string& module);
 
 // Restores "GinaDLL" when it names the product's module (or is missing or too short to name
-// any module), and resets the product's remembered module names to the standard module.
+// any module), and resets the product's remembered module names to the standard module. When
+// the product's module could not be replaced, the remembered names are kept for a retry.
 void RestoreWinlogonModule();
 
 }  // namespace qv::gina

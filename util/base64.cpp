@@ -28,22 +28,22 @@ unsigned ValueOf(char c) {
 
 // Bytes a run of `characters` alphabet characters decodes to. A lone character left over
 // after the last full group carries fewer than 8 bits and yields nothing.
-unsigned long DecodedSize(unsigned long characters) {
-  const unsigned long remainder = characters % 4;
+DWORD DecodedSize(DWORD characters) {
+  const DWORD remainder = characters % 4;
   return characters / 4 * 3 + (remainder == 3 ? 2 : remainder == 2 ? 1 : 0);
 }
 
-void DecodeRun(const char* run, unsigned long characters, unsigned char* out) {
+void DecodeRun(const char* run, DWORD characters, unsigned char* out) {
   unsigned char* next = out;
-  unsigned long i = 0;
-  for (; i + 4 <= characters; i += 4) {
+  DWORD i = 0;
+  for (; characters - i >= 4; i += 4) {
     const unsigned a = ValueOf(run[i]), b = ValueOf(run[i + 1]);
     const unsigned c = ValueOf(run[i + 2]), d = ValueOf(run[i + 3]);
     *next++ = static_cast<unsigned char>((a << 2) | (b >> 4));
     *next++ = static_cast<unsigned char>(((b << 4) | (c >> 2)) & 255);
     *next++ = static_cast<unsigned char>(((c << 6) | d) & 255);
   }
-  const unsigned long remainder = characters - i;
+  const DWORD remainder = characters - i;
   if (remainder >= 2) {
     const unsigned a = ValueOf(run[i]), b = ValueOf(run[i + 1]);
     *next++ = static_cast<unsigned char>((a << 2) | (b >> 4));
@@ -83,17 +83,17 @@ QVString QVEncryption::EncodeBase64(unsigned char* data, unsigned int length, bo
   return QVString(text.c_str());
 }
 
-bool QVEncryption::DecodeBase64(char* text, unsigned char* out, unsigned long& length) {
-  const unsigned long capacity = length;
+bool QVEncryption::DecodeBase64(char* text, unsigned char* out, DWORD& length) {
+  const DWORD capacity = length;
   if (text == nullptr) {
     length = 0;
     return true;
   }
   const char* run = text;
   while (*run == ' ' || *run == '\t') ++run;
-  unsigned long characters = 0;
+  DWORD characters = 0;
   while (characters < capacity && ValueOf(run[characters]) != kNotInAlphabet) ++characters;
-  const unsigned long size = DecodedSize(characters);
+  const DWORD size = DecodedSize(characters);
   length = size;
   if (capacity < size) return false;
   if (size > 0) {

@@ -32,9 +32,13 @@ bool QVEncryption::DecryptString(QVString& text, const QVString& key) {
 
   const int textLength = text.GetLength();
   std::vector<unsigned char> bytes(static_cast<std::size_t>(textLength), 0);
-  unsigned long length = static_cast<unsigned long>(textLength);
+  DWORD length = static_cast<DWORD>(textLength);
   // Decoding reads through a char*; take a private copy so the caller's text stays intact.
-  std::vector<char> base64(text.GetNarrow(), text.GetNarrow() + text.GetLength() + 1);
+  // GetNarrow switches the live form, so it runs first and the length then counts the bytes
+  // the pointer reaches.
+  const char* narrow = text.GetNarrow();
+  const int narrowLength = text.GetLength();
+  std::vector<char> base64(narrow, narrow + narrowLength + 1);
   if (!DecodeBase64(base64.data(), bytes.data(), length)) {
     bytes.assign(length, 0);
     if (!DecodeBase64(base64.data(), bytes.data(), length)) return false;

@@ -22,7 +22,10 @@ class QVEncryption {
   // Decodes the run of alphabet characters at the start of `text` (after leading blanks),
   // reading at most `length` characters. On entry `length` is the capacity of `out`; on return
   // it is the decoded size. False, with `out` untouched, when the capacity is too small.
-  static bool DecodeBase64(char* text, unsigned char* out, unsigned long& length);
+  // `length` is DWORD, an unsigned 32-bit value in every build: `unsigned long` on Windows,
+  // whose decorated export name depends on it, and a 32-bit type on POSIX, where `unsigned
+  // long` is 64 bits wide.
+  static bool DecodeBase64(char* text, unsigned char* out, DWORD& length);
 
   // Largest plain text EncryptString accepts.
   static constexpr int kMaxPlainTextLength = 7671;

@@ -6,10 +6,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
-#include <vector>
 
 namespace {
+
+struct FreeDeleter {
+  void operator()(char* block) const { std::free(block); }
+};
 
 // Length of a NUL-terminated wide text; WCHAR is not wchar_t everywhere, so no wcslen.
 std::size_t WideLength(const WCHAR* text) {
@@ -196,11 +200,18 @@ void QVString::Format(const char* format, ...) {
     va_end(args);
     return;
   }
-  std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
-  std::vsnprintf(buffer.data(), buffer.size(), format, args);
+  // The runtime heap, not operator new: a buffer that cannot be had leaves the string as it
+  // was instead of throwing.
+  const std::size_t size = static_cast<std::size_t>(length) + 1;
+  std::unique_ptr<char, FreeDeleter> buffer(static_cast<char*>(std::malloc(size)));
+  if (!buffer) {
+    va_end(args);
+    return;
+  }
+  std::vsnprintf(buffer.get(), size, format, args);
   va_end(args);
   Clear();
-  m_narrow = buffer.data();
+  m_narrow = buffer.get();
   m_isNarrow = true;
 }
 

@@ -24,7 +24,7 @@ void* LoadedModule::Find(const std::string& name) const {
 std::vector<std::string> LoadedModule::EncryptionMemberNames() {
   return {"_ZN12QVEncryption13EncryptStringER8QVStringRKS0_",
           "_ZN12QVEncryption13DecryptStringER8QVStringRKS0_",
-          "_ZN12QVEncryption12EncodeBase64EPhjb", "_ZN12QVEncryption12DecodeBase64EPcPhRm"};
+          "_ZN12QVEncryption12EncodeBase64EPhjb", "_ZN12QVEncryption12DecodeBase64EPcPhRj"};
 }
 
 }  // namespace qv::testing

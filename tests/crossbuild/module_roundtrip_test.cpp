@@ -25,7 +25,7 @@ using qv::testing::ScratchDirectory;
 using EncryptSysIdsFn = int(WINAPI*)(const char*);
 using CryptStringFn = bool (*)(QVString&, const QVString&);
 using EncodeBase64Fn = QVString (*)(unsigned char*, unsigned int, bool);
-using DecodeBase64Fn = bool (*)(char*, unsigned char*, unsigned long&);
+using DecodeBase64Fn = bool (*)(char*, unsigned char*, DWORD&);
 
 constexpr char kPassPhrase[] = "MARBLEOTTERKITE";
 constexpr char kListFileName[] = "vexasysids.enc";
@@ -168,7 +168,7 @@ TEST_F(ModuleRoundTrip, Base64MembersEncodeAndDecode) {
 
   char text[] = "YWI=";
   unsigned char out[4] = {};
-  unsigned long length = 4;
+  DWORD length = 4;
   EXPECT_TRUE(decode(text, out, length));
   EXPECT_EQ(length, 2u);
   EXPECT_EQ(std::string(reinterpret_cast<char*>(out), 2), "ab");

@@ -39,7 +39,7 @@ TEST_F(DeviceMaskExport, StatusesInOrderKeepThePlatformObject) {
 
   WriteList(Record(245, "00110011", "GNR"));
   EXPECT_EQ(GetDeviceMask(nullptr), -4);
-  WriteList("378 10000111 TRV");
+  WriteList("378 10000111 TR");
   EXPECT_EQ(GetDeviceMask(nullptr), -5);
 
   // Every call identified the platform first, but only the first one had to build it.
@@ -63,17 +63,40 @@ TEST_F(DeviceMaskExport, MaskAndLineCodeFromTheGivenOrDefaultFile) {
   EXPECT_EQ(GetDeviceMask(nullptr), 7);
   EXPECT_EQ(IsTorvaneSystem(nullptr), 0);
 
-  UseVexaMachine(456);  // the record ends the text
-  EXPECT_EQ(GetDeviceMask(nullptr), -5);
+  UseVexaMachine(456);  // the record ends the text without a line end: still complete
+  EXPECT_EQ(GetDeviceMask(nullptr), 4 * 256 + 0xE1);
   EXPECT_EQ(IsTorvaneSystem(nullptr), 0);
   EXPECT_EQ(IsTorvaneSystem("missing.enc"), 0);
 }
 
-TEST_F(DeviceMaskExport, SystemIdZeroMatchesTheFirstZeroOfTheList) {
+TEST_F(DeviceMaskExport, SystemIdZeroIsInNoList) {
+  // Another maker's machine, or tables that cannot be read: the ID is 0.
   UseOtherMakerMachine();
-  WriteList(kList);
-  // "0" first occurs in the flags of 245, at position 4: columns "0011 GNR", code "378".
-  EXPECT_EQ(GetDeviceMask(nullptr), 8 + 4);
+  EXPECT_EQ(GetSystemId(), 0);
+  WriteList(kList + "\n0 11111111 TRV\n");
+  EXPECT_EQ(GetDeviceMask(nullptr), -4);
+  EXPECT_EQ(IsTorvaneSystem(nullptr), 0);
+  // As after any negative status, the platform object stays for the next call.
+  EXPECT_NE(PresentPlatformObject(), nullptr);
+  EXPECT_EQ(Constructions(), 1);
+  EXPECT_EQ(GetDeviceMaskDecrypt(0), -1);
+  EXPECT_EQ(GetDeviceMaskDecrypt(0x10000), -1);
+}
+
+TEST_F(DeviceMaskExport, AnIdInsideAnotherRecordIsNotItsRecord) {
+  // 110 occurs in the flag columns of 245 and 1101 starts with it; its own record is last.
+  const std::string list = Record(245, "00110011", "GNR") + Record(1101, "00000000", "GNR") +
+                           Record(110, "10000111", "TRV");
+  WriteList(list);
+  UseVexaMachine(110);
+  EXPECT_EQ(GetDeviceMask(nullptr), 6 * 256 + 0xE1);
+  EXPECT_EQ(GetDeviceMaskDecrypt(110), 0x21);
+
+  // Without a record of its own the ID is not found, however often its digits occur.
+  WriteList(Record(245, "00110011", "GNR") + Record(1101, "00000000", "GNR"));
+  UseVexaMachine(110);
+  EXPECT_EQ(GetDeviceMask(nullptr), -4);
+  EXPECT_EQ(GetDeviceMaskDecrypt(110), -1);
 }
 
 TEST_F(DeviceMaskExport, PlatformDBitThreeFollowsTheBios) {
@@ -156,11 +179,10 @@ TEST_F(DeviceMaskExport, DecryptLooksUpTheGivenIdInTheDefaultFile) {
   EXPECT_EQ(GetDeviceMaskDecrypt(kPlatformD), 3);  // no correction, no line code
   EXPECT_EQ(GetDeviceMaskDecrypt(456), 0x21);      // the six columns fit before the end
   EXPECT_EQ(GetDeviceMaskDecrypt(999), -1);
-  EXPECT_EQ(GetDeviceMaskDecrypt(0), 12);  // the first "0": columns "0011 G"
 
-  WriteList("xx 245 1");  // the columns past the end count as 0
+  WriteList("xx\n245 1");  // the columns past the end count as 0
   EXPECT_EQ(GetDeviceMaskDecrypt(245), 32);
-  WriteList("xx 245");
+  WriteList("xx\n245");
   EXPECT_EQ(GetDeviceMaskDecrypt(245), 0);
 
   for (const std::string& content : {std::string(), std::string("not a list"),

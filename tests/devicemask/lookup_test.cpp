@@ -1,5 +1,5 @@
 // The lookups on plain list text: where a record is found, how its flags make a mask, the
-// line codes, the bounds, and the platform-D correction.
+// line codes and the bounds of a record.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -22,36 +22,52 @@ int SixBitMask(const std::string& list, std::uint16_t id) {
   return LookUpSixBitMask(QVString(list.c_str()), id);
 }
 
-TEST(RecordSearch, FirstOccurrenceAnywhereWins) {
-  // "123" first occurs inside 1123: the fields are read from there.
+TEST(RecordSearch, ARecordStartsALineWithItsId) {
+  // "123" occurs inside 1123 first, but only the second line starts with the ID.
   const std::string list = Record(1123, "00000001", "GNR") + Record(123, "11111100", "TRV");
-  EXPECT_EQ(FindRecord(QVString(list.c_str()), 123), 1);
-  // The key starts one character in, so the fields of the 1123 record are read: 128, "GNR".
-  EXPECT_EQ(DeviceMask(list, 123), 256 + 128);
+  EXPECT_EQ(FindRecord(QVString(list.c_str()), 123), 18);
+  EXPECT_EQ(DeviceMask(list, 123), 6 * 256 + 0x3F);
 
-  // A key of 0/1 digits matches inside an earlier record's flag columns.
+  // A key of 0/1 digits inside an earlier record's flag columns is not that ID's record.
   const std::string flags = Record(245, "00110011", "GNR") + Record(110, "11111100", "TRV");
-  EXPECT_EQ(FindRecord(QVString(flags.c_str()), 110), 6);
-  // From position 6 the columns are "11 GNR\n1": 32 + 16 + 128; the line code "0 1" is none.
-  EXPECT_EQ(DeviceMask(flags, 110), 176);
-  EXPECT_EQ(SixBitMask(flags, 110), 48);
+  EXPECT_EQ(FindRecord(QVString(flags.c_str()), 110), 17);
+  EXPECT_EQ(DeviceMask(flags, 110), 6 * 256 + 0x3F);
+  EXPECT_EQ(SixBitMask(flags, 110), 0x3F);
 
-  // Not anchored to a line start either way: an ID found at the start of a later line.
-  const std::string plain = Record(245, "00110011", "GNR") + Record(378, "10000111", "BDW");
-  EXPECT_EQ(DeviceMask(plain, 378), 2 * 256 + 0xE1);
-  EXPECT_EQ(SixBitMask(plain, 378), 0x21);
+  // The first line counts, and a record of the same ID further down is never read.
+  const std::string twice = Record(378, "10000111", "BDW") + Record(378, "00000000", "TRV");
+  EXPECT_EQ(DeviceMask(twice, 378), 2 * 256 + 0xE1);
+  EXPECT_EQ(SixBitMask(twice, 378), 0x21);
 }
 
-TEST(RecordSearch, SystemIdZeroMatchesTheFirstZero) {
-  const std::string list = Record(245, "11111111", "GNR") + Record(309, "00000000", "TRV") +
-                           Record(456, "11111111", "GNR");
-  // The first "0" is the one in 309, at position 18 after the first record's 17 characters.
-  EXPECT_EQ(FindRecord(QVString(list.c_str()), 0), 18);
-  EXPECT_EQ(DeviceMask(list, 0), 0);  // fields shifted by one: "0000000 " and "RV\n"
+TEST(RecordSearch, TheIdMustNotGoOnWithAnotherDigit) {
+  // 1230 starts with "123" but is another number; the record of 123 comes after it.
+  const std::string list = Record(1230, "00000001", "GNR") + Record(123, "10000000", "BDW");
+  EXPECT_EQ(FindRecord(QVString(list.c_str()), 123), 18);
+  EXPECT_EQ(DeviceMask(list, 123), 2 * 256 + 32);
+  EXPECT_EQ(DeviceMask(Record(1230, "00000001", "GNR"), 123), kStatusNotFound);
+  EXPECT_EQ(SixBitMask(Record(1230, "00000001", "GNR"), 123), kDecryptMaskFailure);
 
-  const std::string early = Record(205, "11111100", "TRV") + Record(456, "11111111", "GNR");
-  // "0" at position 1: flags at 5..12 "1111100 " -> 32+16+8+4+2 = 62; line "RV\n" -> 0.
-  EXPECT_EQ(DeviceMask(early, 0), 62);
+  // Any separator that is not a digit will do, a line end among them (the record is then cut
+  // short); CR LF line ends start the next line after the LF.
+  EXPECT_EQ(DeviceMask("378;10000111;TRV\n", 378), 6 * 256 + 0xE1);
+  EXPECT_EQ(DeviceMask("245 00000000 GNR\r\n378 10000111 TRV\r\n", 378), 6 * 256 + 0xE1);
+  EXPECT_EQ(DeviceMask("245 00000000 GNR\n378\n", 378), kStatusRecordTruncated);
+  EXPECT_EQ(DeviceMask("245 00000000 GNR\n378", 378), kStatusRecordTruncated);
+  // In the middle of a line, or after a lone CR, the ID starts no record.
+  EXPECT_EQ(DeviceMask("245 378 0000000 GNR\n", 378), kStatusNotFound);
+  EXPECT_EQ(DeviceMask("245 00000000 GNR\r378 10000111 TRV\n", 378), kStatusNotFound);
+}
+
+TEST(RecordSearch, SystemIdZeroHasNoRecord) {
+  // A machine without readable tables has ID 0, whose "0" occurs in nearly every list.
+  const std::string list = Record(245, "11111111", "GNR") + Record(309, "00000000", "TRV");
+  EXPECT_EQ(FindRecord(QVString(list.c_str()), 0), -1);
+  EXPECT_EQ(DeviceMask(list, 0), kStatusNotFound);
+  EXPECT_EQ(SixBitMask(list, 0), kDecryptMaskFailure);
+  // Not even a line that starts with the digit 0 is its record.
+  EXPECT_EQ(DeviceMask("0 11111111 GNR\n", 0), kStatusNotFound);
+  EXPECT_EQ(SixBitMask("0 11111111 GNR\n", 0), kDecryptMaskFailure);
 }
 
 TEST(RecordSearch, MissingIdIsNotFound) {
@@ -59,6 +75,13 @@ TEST(RecordSearch, MissingIdIsNotFound) {
   EXPECT_EQ(DeviceMask(list, 246), kStatusNotFound);
   EXPECT_EQ(SixBitMask(list, 246), kDecryptMaskFailure);
   EXPECT_EQ(DeviceMask("", 245), kStatusNotFound);
+}
+
+TEST(RecordSearch, ToolsCanStillSeeWhereAnUnanchoredSearchLands) {
+  const std::string flags = Record(245, "00110011", "GNR") + Record(110, "11111100", "TRV");
+  EXPECT_EQ(FindUnanchored(QVString(flags.c_str()), 110), 6);
+  EXPECT_EQ(FindUnanchored(QVString(flags.c_str()), 0), 4);
+  EXPECT_EQ(FindUnanchored(QVString(flags.c_str()), 999), -1);
 }
 
 TEST(FlagColumns, DigitsLettersAndTheEightBitWrap) {
@@ -92,18 +115,27 @@ TEST(LineCodes, ExactCaseSensitiveTable) {
   EXPECT_EQ(DeviceMask(Record(378, "00000100", "TR "), 378), 1);
 }
 
-TEST(RecordBounds, FullLookupNeedsSeventeenCharacters) {
-  const std::string record = "378 10000111 TRV";  // no line end after the line code
-  EXPECT_EQ(DeviceMask(record, 378), kStatusRecordTruncated);
+TEST(RecordBounds, ARecordNeedsItsSixteenCharactersOnItsLine) {
+  // All fields present: readable whether or not a line end follows.
+  const std::string record = "378 10000111 TRV";
+  EXPECT_EQ(DeviceMask(record, 378), 6 * 256 + 0xE1);
   EXPECT_EQ(DeviceMask(record + "\n", 378), 6 * 256 + 0xE1);
-  EXPECT_EQ(DeviceMask("378 10000111", 378), kStatusRecordTruncated);
-  EXPECT_EQ(DeviceMask(Record(245, "00000000", "GNR") + record, 378), kStatusRecordTruncated);
+  EXPECT_EQ(DeviceMask(Record(245, "00000000", "GNR") + record, 378), 6 * 256 + 0xE1);
 
-  // The six-column lookup reads only what exists; columns past the end count as 0.
+  // Cut short by the end of the list.
+  EXPECT_EQ(DeviceMask("378 10000111 TR", 378), kStatusRecordTruncated);
+  EXPECT_EQ(DeviceMask("378 10000111", 378), kStatusRecordTruncated);
+  EXPECT_EQ(DeviceMask(Record(245, "00000000", "GNR") + "378 1000", 378), kStatusRecordTruncated);
+  // Cut short by its own line end: the next record's characters are not its fields.
+  EXPECT_EQ(DeviceMask("378 10000111 TR\n245 11111111 GNR\n", 378), kStatusRecordTruncated);
+  EXPECT_EQ(DeviceMask("378 1000\n245 11111111 GNR\n", 378), kStatusRecordTruncated);
+
+  // The six-column lookup reads what the record's line holds; columns past it count as 0.
   EXPECT_EQ(SixBitMask(record, 378), 0x21);
   EXPECT_EQ(SixBitMask("378 1111", 378), 32 + 16 + 8 + 4);
+  EXPECT_EQ(SixBitMask("378 1111\n111 11111111 GNR\n", 378), 32 + 16 + 8 + 4);
   EXPECT_EQ(SixBitMask("378", 378), 0);
-  EXPECT_EQ(SixBitMask("xx378 1", 378), 32);
+  EXPECT_EQ(SixBitMask("xx\n378 1", 378), 32);
 }
 
 }  // namespace

@@ -49,6 +49,38 @@ TEST_F(UninstallGinaTest, FallsBackToTheStandardModule) {
   }
 }
 
+TEST_F(UninstallGinaTest, KeepsTheRememberedModulesWhileGinaDllNamesTheProduct) {
+  struct Fault {
+    const char* call;
+    int occurrence;
+    const char* remembered;
+  };
+  // Without an Intel chip type, Winlogon's key is opened for writing on the fifth open and
+  // "GinaDLL" is the second value set, after "QVGinaEnabled".
+  const Fault faults[] = {{"RegOpenKeyExA", 5, "C:\\Tools\\other.dll"},
+                          {"RegSetValueExA", 2, "C:\\Tools\\other.dll"},
+                          {"RegSetValueExA", 2, "x.dl"}};  // the standard module fails too
+  for (const Fault& fault : faults) {
+    SCOPED_TRACE(std::string(fault.call) + " " + fault.remembered);
+    SetText(kWinlogon, "GinaDLL", "qvgina.dll");
+    SetText(kSettings, "OrginalGINA", fault.remembered);
+    SetText(kSettings, "PrevGINA", "C:\\Tools\\previous.dll");
+    standin::InjectFault(fault.call, fault.occurrence);
+    EXPECT_EQ(Uninstall(), "XP\n");
+    standin::ClearFaults();
+    EXPECT_EQ(Text(kWinlogon, "GinaDLL"), "qvgina.dll");
+    EXPECT_EQ(Text(kSettings, "OrginalGINA"), fault.remembered);
+    EXPECT_EQ(Text(kSettings, "PrevGINA"), "C:\\Tools\\previous.dll");
+    EXPECT_EQ(Text(kSettings, "QVGinaEnabled"), "0");
+
+    // A retry still knows the displaced module and finishes the job.
+    Uninstall();
+    const bool longEnough = std::string(fault.remembered).size() > 4;
+    EXPECT_EQ(Text(kWinlogon, "GinaDLL"), longEnough ? fault.remembered : "msgina.dll");
+    ExpectRememberedModulesReset();
+  }
+}
+
 TEST_F(UninstallGinaTest, LeavesAnotherProductsModuleAlone) {
   SetText(kWinlogon, "GinaDLL", "QVGINA.DLL");  // the tests are case-sensitive
   SetText(kSettings, "OrginalGINA", "C:\\Tools\\other.dll");
@@ -100,8 +132,7 @@ TEST_F(UninstallGinaTest, NeverReadsPastValuesThatFillTheirBuffer) {
 }
 
 TEST_F(UninstallGinaTest, RunsIntelsToolForIntelChipTypes) {
-  const std::string local = InstallToolInCurrentDirectory();
-  InstallToolAtFullPath();
+  const std::string home = InstallToolAtFullPath();
   SetText(kWinlogon, "GinaDLL", "qvgina.dll");
   for (const char* chipType : {"4", "14", "1234"}) {  // "1234" is longer than chip types were
     SCOPED_TRACE(chipType);
@@ -111,14 +142,14 @@ TEST_F(UninstallGinaTest, RunsIntelsToolForIntelChipTypes) {
     EXPECT_EQ(Uninstall(), "XP\n");
     const std::vector<ToolRun> runs = ToolRuns();
     ASSERT_EQ(runs.size(), before + 2);
-    EXPECT_EQ(runs[before].program, local);
+    EXPECT_EQ(runs[before].program, home);
     EXPECT_EQ(runs[before].argv, (std::vector<std::string>{"iWrap.exe", "/CMD:27", "1"}));
     EXPECT_EQ(runs[before + 1].argv, (std::vector<std::string>{"iWrap.exe", "/CMD:28"}));
     EXPECT_EQ(Text(kIntelSso, "OrgGinaDLL"), "msgina.dll");
   }
   const std::vector<standin::ProcessStartRecord> starts = standin::ProcessStarts();
-  ASSERT_FALSE(starts.empty());
-  EXPECT_EQ(starts[0].applicationName, "iWrap.exe");
+  ASSERT_EQ(starts.size(), 6u);  // each tail started once, from the installed path
+  EXPECT_EQ(starts[0].applicationName, "C:\\Program Files\\Intel\\WiFi\\bin\\iWrap.exe");
   EXPECT_EQ(starts[0].commandLine, "iWrap.exe /CMD:27 1");
   EXPECT_EQ(starts[1].commandLine, "iWrap.exe /CMD:28");
   EXPECT_EQ(starts[0].creationFlags, 0x04000000u);
@@ -126,19 +157,34 @@ TEST_F(UninstallGinaTest, RunsIntelsToolForIntelChipTypes) {
   EXPECT_FALSE(starts[0].inheritHandles);
 }
 
-TEST_F(UninstallGinaTest, FallsBackToTheToolsFullPath) {
+TEST_F(UninstallGinaTest, APlantedToolNeverRunsWhileTheToolIsInstalled) {
+  // An uninstaller often runs in a directory anyone can write to.
+  const std::string planted = InstallToolInCurrentDirectory();
   const std::string home = InstallToolAtFullPath();
   SetText(kSettings, "WlanChipType", "4");
   Uninstall();
   const std::vector<ToolRun> runs = ToolRuns();
   ASSERT_EQ(runs.size(), 2u);
   EXPECT_EQ(runs[0].program, home);
+  EXPECT_EQ(runs[1].program, home);
+  EXPECT_NE(home, planted);
+  EXPECT_EQ(standin::ProcessStarts().size(), 2u);
+}
+
+TEST_F(UninstallGinaTest, FallsBackToTheCurrentDirectory) {
+  const std::string local = InstallToolInCurrentDirectory();
+  SetText(kSettings, "WlanChipType", "4");
+  Uninstall();
+  const std::vector<ToolRun> runs = ToolRuns();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].program, local);
   EXPECT_EQ(runs[0].CommandLine(), "iWrap.exe /CMD:27 1");
   EXPECT_EQ(runs[1].CommandLine(), "iWrap.exe /CMD:28");
   const std::vector<standin::ProcessStartRecord> starts = standin::ProcessStarts();
   ASSERT_EQ(starts.size(), 4u);
-  EXPECT_EQ(starts[0].error, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(starts[1].applicationName, "C:\\Program Files\\Intel\\WiFi\\bin\\iWrap.exe");
+  EXPECT_EQ(starts[0].applicationName, "C:\\Program Files\\Intel\\WiFi\\bin\\iWrap.exe");
+  EXPECT_NE(starts[0].error, 0u);
+  EXPECT_EQ(starts[1].applicationName, "iWrap.exe");
   EXPECT_EQ(starts[1].commandLine, "iWrap.exe /CMD:27 1");
   EXPECT_EQ(starts[1].error, 0u);
 }
@@ -147,7 +193,15 @@ TEST_F(UninstallGinaTest, GoesOnWhenIntelsToolIsNowhere) {
   SetText(kSettings, "WlanChipType", "4");
   SetText(kWinlogon, "GinaDLL", "qvgina.dll");
   Uninstall();
-  EXPECT_EQ(standin::ProcessStarts().size(), 4u);
+  // Each tail tried twice: the installed path, then the current directory.
+  const std::vector<standin::ProcessStartRecord> starts = standin::ProcessStarts();
+  ASSERT_EQ(starts.size(), 4u);
+  const char* const kFullPath = "C:\\Program Files\\Intel\\WiFi\\bin\\iWrap.exe";
+  EXPECT_EQ(starts[0].applicationName, kFullPath);
+  EXPECT_EQ(starts[1].applicationName, "iWrap.exe");
+  EXPECT_EQ(starts[2].applicationName, kFullPath);
+  EXPECT_EQ(starts[3].applicationName, "iWrap.exe");
+  EXPECT_EQ(starts[3].commandLine, "iWrap.exe /CMD:28");
   EXPECT_TRUE(ToolRuns().empty());
   EXPECT_EQ(Text(kIntelSso, "OrgGinaDLL"), "msgina.dll");
   EXPECT_EQ(Text(kWinlogon, "GinaDLL"), "msgina.dll");
@@ -166,7 +220,7 @@ TEST_F(UninstallGinaTest, LeavesIntelAloneForOtherChipTypes) {
 }
 
 TEST_F(UninstallGinaTest, GivesUpOnAToolThatDoesNotEnd) {
-  InstallToolInCurrentDirectory();
+  InstallToolAtFullPath();
   SetText(kSettings, "WlanChipType", "4");
   setenv("QV_STUB_HANG", "60", 1);
   gina::SetToolWaitSecondsForTesting(1);
@@ -176,7 +230,7 @@ TEST_F(UninstallGinaTest, GivesUpOnAToolThatDoesNotEnd) {
   EXPECT_GE(elapsed, std::chrono::milliseconds(1900));  // both starts were waited for
   EXPECT_LT(elapsed, std::chrono::seconds(30));
   const std::vector<ToolRun> runs = ToolRuns();
-  ASSERT_EQ(runs.size(), 2u);  // each started from the current directory: no fallback
+  ASSERT_EQ(runs.size(), 2u);  // each started from the installed path: no fallback
   EXPECT_EQ(Text(kIntelSso, "OrgGinaDLL"), "msgina.dll");
 
   // The tools were left running; once they end they are reaped by a later process call.

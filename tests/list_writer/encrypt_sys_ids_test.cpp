@@ -97,6 +97,15 @@ TEST_F(EncryptSysIdsTest, RefusesWithoutTouchingTheOldFile) {
   EXPECT_EQ(dir.Read("vexasysids.enc"), "previous list");
 }
 
+TEST_F(EncryptSysIdsTest, ADirectoryIsNoPlainList) {
+  // It opens for reading on POSIX, but nothing can be read from it: 1, as for a missing file.
+  dir.Write("vexasysids.enc", "previous list");
+  TempDirectory folder;
+  EXPECT_EQ(EncryptSysIds(folder.Path().c_str()), 1);
+  EXPECT_EQ(EncryptSysIds("."), 1);
+  EXPECT_EQ(dir.Read("vexasysids.enc"), "previous list");
+}
+
 TEST_F(EncryptSysIdsTest, ReadOnlyTargetIsNotReplaced) {
   dir.Write("vexasysids.enc", "protected");
   ASSERT_EQ(chmod(dir.File("vexasysids.enc").c_str(), 0444), 0);

@@ -130,6 +130,35 @@ TEST(QvtoolListCli, EncryptWritesAFileThatDecryptsAndLooksUpAsWritten) {
   const ToolRun missing = RunQvtool("lookup vexasysids.enc 999", directory.Path());
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_NE(missing.out.find("-4"), std::string::npos);
+
+  // ID 0, a machine without readable tables: in no list, though "0" occurs everywhere.
+  const ToolRun zero = RunQvtool("lookup --json vexasysids.enc 0", directory.Path());
+  EXPECT_EQ(zero.exitCode, 1);
+  const Json none = Json::parse(zero.out);
+  EXPECT_EQ(none["getDeviceMask"]["result"], -4);
+  EXPECT_EQ(none["getDeviceMask"]["status"], "no line of the list starts with the system ID");
+  EXPECT_EQ(none["getDeviceMaskDecrypt"], -1);
+  EXPECT_FALSE(none.contains("foundAt"));
+  EXPECT_EQ(none["unanchoredAt"]["line"], 1);
+}
+
+TEST(QvtoolListCli, LookupReadsTheRecordAtItsLineStartAndShowsWhereOldReadersErr) {
+  qv::test::TempDirectory directory;
+  // 110 occurs in the flags of 101; the last record has no line end.
+  directory.Write("plain.txt", "101 11001110 GNR\n110 00000001 BDW");
+  ASSERT_EQ(RunQvtool("encrypt --force plain.txt", directory.Path()).exitCode, 0);
+
+  const ToolRun text = RunQvtool("lookup vexasysids.enc 110", directory.Path());
+  EXPECT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_NE(text.out.find("record at line 2 column 1: \"110 00000001 BDW\""), std::string::npos)
+      << text.out;
+  EXPECT_NE(text.out.find("unanchored read it at line 1 column 5"), std::string::npos) << text.out;
+  const Json answer =
+      Json::parse(RunQvtool("lookup --json vexasysids.enc 110", directory.Path()).out);
+  EXPECT_EQ(answer["getDeviceMask"]["result"], 2 * 256 + 128);
+  EXPECT_EQ(answer["getDeviceMaskDecrypt"], 0);
+  EXPECT_EQ(answer["foundAt"]["line"], 2);
+  EXPECT_EQ(answer["unanchoredAt"]["column"], 5);
 }
 
 TEST(QvtoolListCli, EncryptRefusesAListWithErrorsUnlessForced) {
@@ -144,8 +173,8 @@ TEST(QvtoolListCli, EncryptRefusesAListWithErrorsUnlessForced) {
   const ToolRun forced = RunQvtool("encrypt --force shadowed.txt", directory.Path());
   EXPECT_EQ(forced.exitCode, 0) << forced.err;
   EXPECT_TRUE(directory.Exists("vexasysids.enc"));
-  // The export reads record 110 from inside record 101's flags, as the linter warned.
-  EXPECT_NE(forced.err.find("GetDeviceMaskDecrypt(110)"), std::string::npos) << forced.err;
+  // The export reads record 110 from its own line, whatever older readers would do.
+  EXPECT_EQ(forced.err.find("GetDeviceMaskDecrypt(110)"), std::string::npos) << forced.err;
 }
 
 }  // namespace

@@ -194,11 +194,14 @@ TEST(QvtoolMachineCli, GinaShowsRegistryChangesAndProgramStarts) {
   EXPECT_EQ(DataOf(result["after"], "QVGinaEnabled"), "0");
   EXPECT_EQ(DataOf(result["after"], "OrginalGINA"), "msgina.dll");
   EXPECT_EQ(DataOf(result["after"], "OrgGinaDLL"), "msgina.dll");
-  ASSERT_EQ(result["programs"].size(), 2u);
-  EXPECT_EQ(result["programs"][0]["commandLine"], "iWrap.exe /CMD:27 1");
+  // Each command at the installed path first (not there), then from the directory.
+  ASSERT_EQ(result["programs"].size(), 4u);
+  EXPECT_FALSE(result["programs"][0]["started"].get<bool>());
+  EXPECT_EQ(result["programs"][1]["commandLine"], "iWrap.exe /CMD:27 1");
   EXPECT_TRUE(result["programs"][1]["started"].get<bool>());
+  EXPECT_TRUE(result["programs"][3]["started"].get<bool>());
 
-  // In a fresh directory no tool exists: each command is tried here and at its full path.
+  // In a fresh directory no tool exists: each command is tried at its full path and here.
   const ToolRun alone = RunQvtool("gina --machine xp.json", directory.Path());
   ASSERT_EQ(alone.exitCode, 0) << alone.err;
   EXPECT_NE(alone.out.find("Programs started: 4"), std::string::npos) << alone.out;

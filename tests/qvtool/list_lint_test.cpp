@@ -93,14 +93,24 @@ TEST(ListLint, UnknownLineCodeIsAWarningWithACaseHint) {
   EXPECT_TRUE(ProveRoundTrip(result).Ok());  // no line is a valid answer: 0 * 256 + mask
 }
 
-TEST(ListLint, LastRecordNeedsALineEnd) {
+TEST(ListLint, LastRecordNeedsALineEndForEarlierReaders) {
   const LintResult missing = LintList("208 00111100 GNR\n305 00011100 BDW");
   EXPECT_TRUE(HasProblemAt(missing, LintRule::kNoLineEnd, 2, 17));
+  const LintProblem noLineEnd = ProblemsOf(missing, LintRule::kNoLineEnd)[0];
+  EXPECT_EQ(noLineEnd.severity, Severity::kError);
+  EXPECT_NE(noLineEnd.message.find("earlier releases"), std::string::npos) << noLineEnd.message;
+  // This library reads the record all the same.
   const RoundTrip trip = ProveRoundTrip(missing);
   ASSERT_EQ(trip.records.size(), 2u);
   EXPECT_TRUE(trip.records[0].ok);
-  EXPECT_EQ(trip.records[1].status, -5);
-  EXPECT_FALSE(trip.Ok());
+  EXPECT_TRUE(trip.records[1].ok);
+  EXPECT_EQ(trip.records[1].result, 2 * 256 + 0x07);
+
+  // A record cut short by the end of the list does not read back.
+  const RoundTrip cut = ProveRoundTrip(LintList("208 00111100 GNR\n305 00011100 BD"));
+  ASSERT_EQ(cut.records.size(), 2u);
+  EXPECT_EQ(cut.records[1].status, -5);
+  EXPECT_FALSE(cut.Ok());
 
   // Anything after the line code will do, and CR LF counts as one line end.
   EXPECT_TRUE(LintList("305 00011100 BDW \n").problems.empty());
@@ -145,21 +155,25 @@ TEST(ListLint, DuplicatesAndEarlierOccurrencesShadowARecord) {
       "208 00111100 GNR\n"
       "110 00000001 BDW\n"
       "208 00011100 HKM\n");
+  // Still an error: lists also reach readers that search the old, unanchored way.
   EXPECT_TRUE(HasProblemAt(result, LintRule::kShadowedId, 3, 1));
   const LintProblem shadow = ProblemsOf(result, LintRule::kShadowedId)[0];
+  EXPECT_EQ(shadow.severity, Severity::kError);
   EXPECT_NE(shadow.message.find("line 1 column 5"), std::string::npos) << shadow.message;
   EXPECT_NE(shadow.message.find("flag columns"), std::string::npos) << shadow.message;
+  EXPECT_NE(shadow.message.find("readers that search the old, unanchored way"), std::string::npos)
+      << shadow.message;
   EXPECT_TRUE(HasProblemAt(result, LintRule::kDuplicateId, 4, 1));
   EXPECT_EQ(ProblemsOf(result, LintRule::kShadowedId).size(), 1u);
 
-  // The read-back proof agrees: 110 is found inside record 101, and the second 208 is never
-  // the one read.
+  // This library reads 110 from its own line; the second 208 is never the one read.
   const RoundTrip trip = ProveRoundTrip(result);
   ASSERT_EQ(trip.records.size(), 4u);
-  EXPECT_FALSE(trip.records[2].ok);
-  EXPECT_EQ(trip.records[2].foundLine, 1);
-  EXPECT_EQ(trip.records[2].foundColumn, 5);
+  EXPECT_TRUE(trip.records[2].ok);
+  EXPECT_EQ(trip.records[2].foundLine, 3);
+  EXPECT_EQ(trip.records[2].foundColumn, 1);
   EXPECT_FALSE(trip.records[3].ok);
+  EXPECT_EQ(trip.records[3].foundLine, 2);
   EXPECT_TRUE(trip.records[0].ok);
 }
 

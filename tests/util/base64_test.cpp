@@ -1,11 +1,25 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "util/qv_encryption.h"
 
 namespace {
+
+template <typename Function>
+struct LengthParameter;
+template <typename Result, typename Text, typename Out, typename Length>
+struct LengthParameter<Result (*)(Text, Out, Length&)> {
+  using Type = Length;
+};
+
+TEST(Base64Test, DecodedLengthIsAnUnsigned32BitValueInEveryBuild) {
+  using Length = LengthParameter<decltype(&QVEncryption::DecodeBase64)>::Type;
+  EXPECT_EQ(sizeof(Length), 4u);
+  EXPECT_TRUE(std::is_unsigned_v<Length>);
+}
 
 std::string Encode(const std::string& bytes, bool lineBreaks = false) {
   std::vector<unsigned char> data(bytes.begin(), bytes.end());
@@ -15,13 +29,13 @@ std::string Encode(const std::string& bytes, bool lineBreaks = false) {
 
 struct Decoded {
   bool ok;
-  unsigned long length;
+  DWORD length;
   std::string bytes;
 };
 
-Decoded Decode(std::string text, unsigned long capacity) {
+Decoded Decode(std::string text, DWORD capacity) {
   std::vector<unsigned char> out(capacity + 8, 0xEE);
-  unsigned long length = capacity;
+  DWORD length = capacity;
   const bool ok = QVEncryption::DecodeBase64(text.data(), out.data(), length);
   for (std::size_t i = capacity; i < out.size(); ++i)
     EXPECT_EQ(out[i], 0xEE) << "wrote past the capacity at " << i;
@@ -69,7 +83,7 @@ TEST(Base64Test, CapacityBoundsTheCharactersRead) {
 TEST(Base64Test, ShortCapacitiesReadFewerCharacters) {
   std::string text = "YWJj";
   unsigned char out[2] = {0xEE, 0xEE};
-  unsigned long length = 2;  // two characters: one byte fits
+  DWORD length = 2;  // two characters: one byte fits
   EXPECT_TRUE(QVEncryption::DecodeBase64(text.data(), out, length));
   EXPECT_EQ(length, 1u);
   // Capacity 1 reads one character, which yields nothing and so fits.
@@ -87,7 +101,7 @@ TEST(Base64Test, LargeInputsRoundTripWithoutOverrunningAnything) {
     for (char c : text)
       if (c != '\r' && c != '\n') unbroken += c;
     EXPECT_EQ(unbroken.size(), (bytes.size() + 2) / 3 * 4);
-    const Decoded decoded = Decode(unbroken, static_cast<unsigned long>(unbroken.size()));
+    const Decoded decoded = Decode(unbroken, static_cast<DWORD>(unbroken.size()));
     EXPECT_TRUE(decoded.ok);
     EXPECT_EQ(decoded.bytes, bytes);
   }

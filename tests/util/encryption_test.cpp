@@ -39,6 +39,19 @@ std::string Encrypt(const std::string& plain) {
   return text.GetNarrow();
 }
 
+TEST_F(EncryptionTest, DecryptsAWideTextByItsNarrowForm) {
+  // Wide to narrow stops at the first NUL unit, so the narrow text is shorter than the wide
+  // one: the Base64 copy must be measured after the switch, or it reads past the narrow text.
+  QVString::WideString wide;
+  for (char c : kKnownAnswers[0].cipher) wide += static_cast<WCHAR>(c);
+  wide += static_cast<WCHAR>(0);
+  wide += QVString::WideString(64, static_cast<WCHAR>('A'));
+  QVString text(wide);
+  ASSERT_EQ(text.GetLength(), static_cast<int>(wide.size()));
+  ASSERT_TRUE(QVEncryption::DecryptString(text, kPassPhrase));
+  EXPECT_STREQ(text.GetNarrow(), "abc");
+}
+
 TEST_F(EncryptionTest, MatchesTheKnownAnswers) {
   EXPECT_EQ(Encrypt("abc"), kKnownAnswers[0].cipher);
   EXPECT_EQ(Encrypt(std::string("\0abc", 4)), kKnownAnswers[1].cipher);  // only before the NUL

@@ -1,11 +1,43 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <stdexcept>
 #include <string>
 
 #include "util/qv_string.h"
 
 namespace {
+
+// Caps the process's address space a little above what it uses now, so that a large
+// allocation fails while small ones still succeed; the old cap comes back on destruction.
+class AddressSpaceCap {
+ public:
+  explicit AddressSpaceCap(std::size_t headroom) {
+    active_ = getrlimit(RLIMIT_AS, &saved_) == 0;
+    std::size_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    rlimit cap = saved_;
+    cap.rlim_cur = pages * static_cast<std::size_t>(sysconf(_SC_PAGESIZE)) + headroom;
+    active_ = active_ && pages != 0 && setrlimit(RLIMIT_AS, &cap) == 0;
+  }
+  ~AddressSpaceCap() {
+    if (active_) setrlimit(RLIMIT_AS, &saved_);
+  }
+  // Whether an allocation of `size` bytes now fails, as the test needs. Tools that replace
+  // malloc (valgrind) may ignore the cap.
+  static bool Refuses(std::size_t size) {
+    void* block = std::malloc(size);
+    std::free(block);
+    return block == nullptr;
+  }
+
+ private:
+  rlimit saved_{};
+  bool active_ = false;
+};
 
 TEST(QVStringTest, ByteBufferKeepsNulBytesUntilCopied) {
   const char bytes[] = {'A', 'B', '\0', 'C', 'D'};
@@ -105,6 +137,26 @@ TEST(QVStringTest, FormatReplacesTextNarrowLive) {
   EXPECT_STREQ(text.GetNarrow(), "42");
   text.Format("%d", 65535);
   EXPECT_STREQ(text.GetNarrow(), "65535");
+}
+
+TEST(QVStringTest, FormatWithoutABufferLeavesTheStringAsItWas) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer aborts on a failed allocation instead of returning null";
+#else
+  constexpr std::size_t kLarge = 8u << 20;
+  const std::string large(kLarge, 'x');  // formatted with "%s": needs a buffer of kLarge + 1
+  QVString text(QV_WIDE("unchanged"));
+  {
+    AddressSpaceCap cap(2u << 20);
+    if (!AddressSpaceCap::Refuses(kLarge + 1)) GTEST_SKIP() << "the cap does not bind here";
+    EXPECT_NO_THROW(text.Format("%s", large.c_str()));
+  }
+  EXPECT_EQ(text.GetLength(), 9);
+  EXPECT_EQ(text.GetWideString(), QVString::WideString(QV_WIDE("unchanged")));
+  // With memory to spare the same call formats.
+  text.Format("%s", large.c_str());
+  EXPECT_EQ(text.GetLength(), static_cast<int>(kLarge));
+#endif
 }
 
 }  // namespace

@@ -3,10 +3,15 @@
 // Windows 7 and one reporting the XP generation, where UninstallQVGina does its work.
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "tests/crossbuild/loaded_module.h"
 #include "tests/crossbuild/scratch_directory.h"
@@ -156,10 +161,42 @@ TEST_F(WineExports, DeviceMaskExportsDecryptTheListWithCryptoApi) {
 
   const int mask = getDeviceMask(nullptr);
   EXPECT_TRUE((mask >= 0 && mask <= 1791) || (mask >= -6 && mask <= -2)) << mask;
-  // Without SMBIOS tables the key is "0", whose first match lies in the first record's flags:
-  // the fields are then read from "234 1|0000111 GNR\n256 ..." at offset 5.
+  // Without SMBIOS tables the system ID is 0, which no list holds, although "0" occurs in the
+  // first record's flags.
   if (getSystemId() == 0) {
-    EXPECT_EQ(mask, 56);
+    EXPECT_EQ(mask, -4);
+  }
+  EXPECT_EQ(getDeviceMaskDecrypt(0), -1);
+}
+
+TEST_F(WineExports, ARecordStartsALineAndMayEndTheList) {
+  const auto encryptSysIds = Export<PathFn>("EncryptSysIds");
+  const auto getDeviceMask = Export<PathFn>("GetDeviceMask");
+  const auto getDeviceMaskDecrypt = Export<IntFn>("GetDeviceMaskDecrypt");
+  const auto getSystemId = Export<NoArgumentFn>("GetSystemId");
+  ASSERT_TRUE(encryptSysIds && getDeviceMask && getDeviceMaskDecrypt && getSystemId);
+  ScratchDirectory scratch;
+  EXPECT_EQ(encryptSysIds(scratch.path().string().c_str()), 1);  // a directory is no list
+
+  // 110 occurs in the flags of 245 and starts 1101; its own record ends the list unterminated.
+  const int id = getSystemId();
+  const bool threeDigits = id >= 100 && id <= 999 && id != 110 && id != 245;
+  std::string list = "245 00110011 GNR\n1101 00000000 GNR\n";
+  if (threeDigits) list += std::to_string(id) + " 00011100 HKM\n";
+  list += "110 10000111 TRV";
+  std::ofstream("plain.txt", std::ios::binary) << list;
+  ASSERT_EQ(encryptSysIds("plain.txt"), 0);
+  EXPECT_EQ(getDeviceMaskDecrypt(110), 0x21);
+  EXPECT_EQ(getDeviceMaskDecrypt(101), -1);
+  EXPECT_EQ(getDeviceMaskDecrypt(0), -1);
+
+  std::ofstream("last.txt", std::ios::binary) << "245 00110011 GNR\n" << id << " 10000111 TRV";
+  ASSERT_EQ(encryptSysIds("last.txt"), 0);
+  const int mask = getDeviceMask(nullptr);
+  if (id == 0) {
+    EXPECT_EQ(mask, -4);
+  } else if (threeDigits) {
+    EXPECT_EQ(mask, 6 * 256 + 0xE1);
   }
 }
 
@@ -232,10 +269,106 @@ TEST_F(UninstallQVGinaTest, RestoresTheDisplacedModuleOnXp) {
   EXPECT_EQ(GetText(kSingleSignOnKey, "OrgGinaDLL", KEY_WOW64_64KEY), "msgina.dll");
   EXPECT_EQ(ReadFile(scratch.path() / "iwrap-calls.txt"),
             "iWrap.exe /CMD:27 1\niWrap.exe /CMD:28\n");
+  // Intel's tool is not installed in this prefix: both ran from the current directory.
+  std::string programs = ReadFile(scratch.path() / "iwrap-programs.txt");
+  EXPECT_EQ(std::count(programs.begin(), programs.end(), '\n'), 2);
 
   // A second call finds the restored module, which is not the product's, and keeps it.
   EXPECT_EQ(uninstall(0), 0);
   EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+}
+
+// Winlogon's key readable but not writable, for as long as this object lives.
+class ReadOnlyWinlogonKey {
+ public:
+  ReadOnlyWinlogonKey() {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogonKey, 0,
+                      READ_CONTROL | WRITE_DAC | KEY_WOW64_64KEY, &key_) != ERROR_SUCCESS) {
+      key_ = nullptr;
+      return;
+    }
+    DWORD size = 0;
+    RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+    saved_.resize(size);
+    if (size == 0 ||
+        RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS) {
+      saved_.clear();
+      return;
+    }
+    PSECURITY_DESCRIPTOR readOnly = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:P(A;;KR;;;WD)", SDDL_REVISION_1,
+                                                              &readOnly, nullptr))
+      return;
+    applied_ = RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, readOnly) == ERROR_SUCCESS;
+    LocalFree(readOnly);
+  }
+  ~ReadOnlyWinlogonKey() {
+    if (applied_) RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data());
+    if (key_ != nullptr) RegCloseKey(key_);
+  }
+
+  // Whether opening the key for writing now fails, as the test needs.
+  bool Holds() const {
+    HKEY key = nullptr;
+    const LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kWinlogonKey, 0,
+                                      KEY_WRITE | KEY_QUERY_VALUE | KEY_WOW64_64KEY, &key);
+    if (result == ERROR_SUCCESS) RegCloseKey(key);
+    return applied_ && result != ERROR_SUCCESS;
+  }
+
+ private:
+  HKEY key_ = nullptr;
+  std::vector<BYTE> saved_;
+  bool applied_ = false;
+};
+
+TEST_F(UninstallQVGinaTest, KeepsTheRememberedModulesWhenGinaDllCannotBeWrittenOnXp) {
+  if (WindowsMajorVersion() > 5) GTEST_SKIP() << "needs a prefix that reports the XP generation";
+  const auto uninstall = Export<IntFn>("UninstallQVGina");
+  ASSERT_NE(uninstall, nullptr);
+  InstallProduct("3");
+  ScratchDirectory scratch;
+  {
+    ReadOnlyWinlogonKey readOnly;
+    if (!readOnly.Holds()) GTEST_SKIP() << "this Wine does not refuse writes by the key's DACL";
+    EXPECT_EQ(uninstall(0), 0);
+  }
+  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY),
+            "C:\\Program Files\\Vexa\\qvgina.dll");
+  EXPECT_EQ(GetText(kSettingsKey, "OrginalGINA", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetText(kSettingsKey, "PrevGINA", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetText(kSettingsKey, "QVGinaEnabled", KEY_WOW64_64KEY), "0");
+
+  // Once the key can be written again, a retry still knows the displaced module.
+  EXPECT_EQ(uninstall(0), 0);
+  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetText(kSettingsKey, "OrginalGINA", KEY_WOW64_64KEY), "msgina.dll");
+}
+
+TEST_F(UninstallQVGinaTest, StartsTheInstalledToolBeforeAPlantedOneOnXp) {
+  if (WindowsMajorVersion() > 5) GTEST_SKIP() << "needs a prefix that reports the XP generation";
+  const auto uninstall = Export<IntFn>("UninstallQVGina");
+  ASSERT_NE(uninstall, nullptr);
+  InstallProduct("4");
+  const fs::path home = "C:\\Program Files\\Intel\\WiFi\\bin";
+  const bool hadHome = fs::exists(home);
+  fs::create_directories(home);
+  fs::copy_file(QV_IWRAP_STUB_PATH, home / "iWrap.exe", fs::copy_options::overwrite_existing);
+  ScratchDirectory scratch;
+  fs::copy_file(QV_IWRAP_STUB_PATH, scratch.path() / "iWrap.exe");
+
+  EXPECT_EQ(uninstall(0), 0);
+  std::string programs = ReadFile(scratch.path() / "iwrap-programs.txt");
+  std::transform(programs.begin(), programs.end(), programs.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string installed = "c:\\program files\\intel\\wifi\\bin\\iwrap.exe\n";
+  EXPECT_EQ(programs, installed + installed);
+  EXPECT_EQ(ReadFile(scratch.path() / "iwrap-calls.txt"),
+            "iWrap.exe /CMD:27 1\niWrap.exe /CMD:28\n");
+
+  std::error_code ignored;
+  fs::remove(home / "iWrap.exe", ignored);
+  if (!hadHome) fs::remove_all("C:\\Program Files\\Intel", ignored);
 }
 
 TEST_F(UninstallQVGinaTest, RunsNoToolWithoutAnIntelChipOnXp) {

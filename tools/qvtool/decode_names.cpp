@@ -70,8 +70,8 @@ std::string DeviceMaskStatusName(int status) {
       {kStatusCannotOpen, "the list file cannot be opened"},
       {kStatusShortRead, "fewer bytes could be read than the file holds"},
       {kStatusNotDecrypted, "the list file does not decrypt with the pass phrase"},
-      {kStatusNotFound, "the system ID does not occur in the list"},
-      {kStatusRecordTruncated, "the system ID's record ends the list (no line end after it)"},
+      {kStatusNotFound, "no line of the list starts with the system ID"},
+      {kStatusRecordTruncated, "the system ID's record ends before its line code"},
   };
   return Lookup(names, status);
 }

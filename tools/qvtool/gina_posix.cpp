@@ -155,8 +155,8 @@ void AddGinaCommand(CLI::App& app, int& exitCode) {
       "chain.");
   AddMachineOption(*command, options->machine, true);
   command->add_option("--directory", options->directory,
-                      "Current directory for the call, where iWrap.exe is looked for first "
-                      "(default: a new empty directory)");
+                      "Current directory for the call, where iWrap.exe is looked for when it "
+                      "is not installed (default: a new empty directory)");
   command->add_flag("--json", options->json, "Print the outcome as JSON");
   command->callback([options, &exitCode] { exitCode = RunGina(*options); });
 }

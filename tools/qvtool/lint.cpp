@@ -45,8 +45,9 @@ void AddLintCommand(CLI::App& app, int& exitCode) {
   command->footer(
       "Checks three-digit IDs, 0/1 flags, known line codes, a line end after every record, the "
       "7671-character limit, duplicate IDs and IDs whose digits occur earlier than their own "
-      "record, each with line and column; then encrypts the list in memory and reads every record "
-      "back the way GetDeviceMask does. Exit 1 when anything fails.");
+      "record (readers that search unanchored would take them), each with line and column; then "
+      "encrypts the list in memory and reads every record back the way GetDeviceMask does. Exit "
+      "1 when anything fails.");
   command->add_option("PLAIN", options->path, "Plain list file")->required();
   command->add_flag("--json", options->json, "Print the findings as JSON");
   command->add_flag("--strict", options->strict, "Fail on warnings too (unknown line codes)");

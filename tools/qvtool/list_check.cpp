@@ -29,8 +29,8 @@ std::string ReadBackProblem(const RecordReadBack& back) {
       "line " + std::to_string(back.foundLine) + " column " + std::to_string(back.foundColumn);
   if (back.status == -4) return id + " is not found in the decrypted list";
   if (back.status == -5) {
-    return "GetDeviceMask would return -5 for " + id + ": its first occurrence (" + where +
-           ") has no character after the line code";
+    return "GetDeviceMask would return -5 for " + id + ": its record (" + where +
+           ") ends before its line code does";
   }
   return id + " reads back as " + ResultText(back.result) + " from " + where +
          " instead of its own " + ResultText(back.expectedResult);

@@ -196,8 +196,9 @@ class Linter {
     if (line.size() < kRecordLength) return;
     if (record.offset + kRecordLength < Text().size()) return;
     Add(Severity::kError, LintRule::kNoLineEnd, record.line, kRecordLength + 1,
-        "the record's line code ends the list; GetDeviceMask refuses such a record (-5): end "
-        "the line with a line end");
+        "the record's line code ends the list; this library reads it, but readers that need a "
+        "character after the line code (earlier releases) refuse it (-5): end the line with a "
+        "line end");
   }
 
   void CheckEmpty() {
@@ -214,7 +215,8 @@ class Linter {
               " fit the encrypted file");
   }
 
-  // The reader takes the first occurrence of the ID's digits anywhere in the text.
+  // This library's reader takes the record from the line the ID starts, but earlier readers
+  // take the first occurrence of the ID's digits anywhere in the text, and lists reach both.
   void CheckFirstOccurrences() {
     std::map<std::string, const ListRecord*> firstRecordOfId;
     for (const ListRecord& record : result_.records) {
@@ -240,7 +242,9 @@ class Linter {
         "the digits of system ID " + record.id + " occur earlier, at line " +
             std::to_string(positions_.Line(occurrence)) + " column " +
             std::to_string(positions_.Column(occurrence)) + " (" + Describe(occurrence) +
-            "); GetDeviceMask would read this platform's flags and line code from there");
+            "); this library finds the record at its line start, but lists also reach readers "
+            "that search the old, unanchored way, and they would read this platform's flags "
+            "and line code from there");
   }
 
   std::string Describe(std::size_t offset) const {

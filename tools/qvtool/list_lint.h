@@ -1,8 +1,9 @@
-// The plain system-ID list linter. The reader finds a record by the first occurrence of its
-// system ID's decimal text anywhere in the list and reads the fields at fixed offsets from
-// there, so a list can be well-formed line by line and still hand a platform the wrong
-// record. The linter checks every line and the list as a whole against what the reader and
-// the writer (EncryptSysIds) need, and says where each problem lies.
+// The plain system-ID list linter. This library's reader takes a record from the line that
+// starts with its system ID; earlier readers, which lists also reach, take the first
+// occurrence of the ID's decimal text anywhere in the list and read the fields at fixed offsets
+// from there, so for them a list can be well-formed line by line and still hand a platform the
+// wrong record. The linter checks every line and the list as a whole against what all readers
+// and the writer (EncryptSysIds) need, and says where each problem lies.
 //
 // Pure computation on the file's bytes: no file, console or platform access, so tests and
 // fuzzers can call it directly.
@@ -23,10 +24,10 @@ enum class LintRule {
   kShortRecord,      // the line ends before its line code does
   kBadFlag,          // a flag column other than "0" or "1"
   kUnknownLineCode,  // not one of the six codes: the record means "no product line"
-  kNoLineEnd,        // the record's line code ends the text: the reader refuses it
+  kNoLineEnd,        // the record's line code ends the text: earlier readers refuse it
   kTooLong,          // more than 7671 characters after line-end translation
   kDuplicateId,      // a second record for an ID: the reader only sees the first
-  kShadowedId,       // the ID's digits occur earlier in the list than its own record
+  kShadowedId,       // the ID's digits occur earlier than its record: unanchored readers err
   kIgnoredTail,      // bytes after an end-of-text byte (0x1A) or a NUL byte are dropped
 };
 

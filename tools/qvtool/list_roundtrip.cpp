@@ -76,8 +76,11 @@ RoundTrip ProveRoundTrip(const LintResult& lint) {
   trip.encrypted = QVEncryption::EncryptString(text, passPhrase);
   if (!trip.encrypted) return trip;
   trip.cipherText = text.GetNarrow();
-  trip.decryptedEqual = QVEncryption::DecryptString(text, passPhrase) &&
-                        std::string(text.GetNarrow(), text.GetLength()) == lint.plainText;
+  trip.decryptedEqual = QVEncryption::DecryptString(text, passPhrase);
+  if (trip.decryptedEqual) {
+    const char* narrow = text.GetNarrow();  // switches the live form before the length
+    trip.decryptedEqual = std::string(narrow, text.GetLength()) == lint.plainText;
+  }
   const TextPositions positions(lint.plainText);
   for (const ListRecord& record : lint.records) {
     if (HasThreeDigitId(record))

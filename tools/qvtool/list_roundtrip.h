@@ -1,8 +1,7 @@
 // Proof that a plain list reads back as written: the list is encrypted in memory with the
 // library's QVEncryption and the pass phrase, decrypted again, and every record is looked up
-// the way GetDeviceMask does (first occurrence of the ID, fields at fixed offsets, one
-// character needed after the line code). Each record must come back with its own flags and
-// line code.
+// the way GetDeviceMask does (the line that starts with the ID, fields at fixed offsets on that
+// line). Each record must come back with its own flags and line code.
 #pragma once
 
 #include <string>
@@ -15,7 +14,7 @@ namespace qvtool {
 struct RecordReadBack {
   int line = 0;
   int systemId = 0;
-  int status = 0;     // 0 found; -4 not found; -5 too close to the end of the list
+  int status = 0;     // 0 found; -4 not found; -5 the record's line ends before its line code
   int foundLine = 0;  // where the reader found the ID's digits (0 when not found)
   int foundColumn = 0;
   int expectedResult = 0;  // line code number * 256 + mask of the record's own fields

@@ -34,10 +34,13 @@ struct LookupOptions {
 struct LookupAnswer {
   int deviceMask = 0;   // GetDeviceMask's answer on a machine with this system ID
   int decryptMask = 0;  // GetDeviceMaskDecrypt's answer
-  int foundLine = 0;    // where the ID's digits first occur, 0 when nowhere
+  int foundLine = 0;    // the line that starts with the ID, 0 when none does
   int foundColumn = 0;
   std::string recordText;          // the 16 characters read from there
   bool platformDFromBios = false;  // bit 3 would come from the machine's BIOS
+  // Where readers that search the list unanchored would read the record instead; not found
+  // when they read the same place.
+  RecordLocation unanchored;
 };
 
 // GetDeviceMask reads the file and decrypts it before it looks the ID up; the lookup itself is
@@ -71,6 +74,11 @@ int DecryptMaskFor(const std::string& path, int systemId) {
 
 void LocateRecord(const QVString& plain, std::uint16_t systemId, LookupAnswer& answer) {
   const RecordLocation location = qvtool::LocateRecord(plain, systemId);
+  const RecordLocation unanchored = LocateUnanchored(plain, systemId);
+  if (unanchored.found &&
+      (unanchored.line != location.line || unanchored.column != location.column)) {
+    answer.unanchored = unanchored;
+  }
   if (!location.found) return;
   answer.foundLine = location.line;
   answer.foundColumn = location.column;
@@ -105,6 +113,7 @@ Json ToJson(const LookupOptions& options, const LookupAnswer& answer) {
     result["foundAt"] = {{"line", answer.foundLine}, {"column", answer.foundColumn}};
     result["record"] = answer.recordText;
   }
+  if (answer.unanchored.found) result["unanchoredAt"] = LocationJson(answer.unanchored);
   result["getDeviceMask"] = deviceMask;
   result["getDeviceMaskDecrypt"] = answer.decryptMask;
   return result;
@@ -113,10 +122,15 @@ Json ToJson(const LookupOptions& options, const LookupAnswer& answer) {
 void PrintText(const LookupOptions& options, const LookupAnswer& answer) {
   std::cout << "System ID " << options.systemId << " in " << options.path << ": ";
   if (answer.foundLine == 0) {
-    std::cout << "its digits occur nowhere in the list\n";
+    std::cout << "no line of the list starts with it\n";
   } else {
-    std::cout << "first found at line " << answer.foundLine << " column " << answer.foundColumn
-              << ": \"" << answer.recordText << "\"\n";
+    std::cout << "record at line " << answer.foundLine << " column " << answer.foundColumn << ": \""
+              << answer.recordText << "\"\n";
+  }
+  if (answer.unanchored.found) {
+    std::cout << "Readers that search unanchored read it at line " << answer.unanchored.line
+              << " column " << answer.unanchored.column << " instead: \"" << answer.unanchored.text
+              << "\"\n";
   }
   std::cout << "GetDeviceMask:        " << answer.deviceMask;
   if (answer.deviceMask < 0) {

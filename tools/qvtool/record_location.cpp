@@ -10,13 +10,11 @@ namespace {
 
 constexpr std::size_t kRecordLength = 16;
 
-}  // namespace
-
-RecordLocation LocateRecord(const QVString& plainList, std::uint16_t systemId) {
+RecordLocation LocationAt(const QVString& plainList, int found) {
   RecordLocation location;
-  const int found = qv::devicemask::FindRecord(plainList, systemId);
   if (found < 0) return location;
-  const std::string text(plainList.GetNarrow(), static_cast<std::size_t>(plainList.GetLength()));
+  const char* narrow = plainList.GetNarrow();  // switches the live form before the length
+  const std::string text(narrow, static_cast<std::size_t>(plainList.GetLength()));
   const TextPositions positions(text);
   location.found = true;
   location.line = positions.Line(static_cast<std::size_t>(found));
@@ -24,6 +22,16 @@ RecordLocation LocateRecord(const QVString& plainList, std::uint16_t systemId) {
   const std::string record = text.substr(static_cast<std::size_t>(found), kRecordLength);
   location.text = record.substr(0, record.find('\n'));
   return location;
+}
+
+}  // namespace
+
+RecordLocation LocateRecord(const QVString& plainList, std::uint16_t systemId) {
+  return LocationAt(plainList, qv::devicemask::FindRecord(plainList, systemId));
+}
+
+RecordLocation LocateUnanchored(const QVString& plainList, std::uint16_t systemId) {
+  return LocationAt(plainList, qv::devicemask::FindUnanchored(plainList, systemId));
 }
 
 RecordLocation LocateRecordInFile(const char* path, std::uint16_t systemId) {

@@ -1,5 +1,6 @@
-// Where the library's lookup finds a system ID in a plain list: the first occurrence of its
-// decimal text anywhere, which may lie inside another record.
+// Where the library's lookup finds a system ID in a plain list: the line that starts with its
+// decimal text. Also where readers that search unanchored would find it (the first occurrence
+// of the digits anywhere), for tools that warn when the two differ.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@ struct RecordLocation {
 };
 
 RecordLocation LocateRecord(const QVString& plainList, std::uint16_t systemId);
+RecordLocation LocateUnanchored(const QVString& plainList, std::uint16_t systemId);
 
 // The decrypted list file at `path` (nullptr: vexasysids.enc here), or nothing found when it
 // cannot be read or decrypted.
