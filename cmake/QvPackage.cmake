@@ -31,22 +31,23 @@ install(FILES ${CMAKE_SOURCE_DIR}/tools/qvtool/README.md DESTINATION docs RENAME
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION examples)
 
 # SHA256SUMS lists every file installed so far (this runs last), in `sha256sum -c` form.
+# The manifest names files without DESTDIR; they are read and written under it.
 install(CODE [[
-  set(qv_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
   set(qv_sums "")
   set(qv_files ${CMAKE_INSTALL_MANIFEST_FILES})
   list(SORT qv_files)
   foreach(qv_file IN LISTS qv_files)
-    file(RELATIVE_PATH qv_relative "${qv_root}" "${qv_file}")
+    file(RELATIVE_PATH qv_relative "${CMAKE_INSTALL_PREFIX}" "${qv_file}")
     if(qv_relative STREQUAL "SHA256SUMS")
       continue()
     endif()
-    file(SHA256 "${qv_file}" qv_hash)
+    file(SHA256 "$ENV{DESTDIR}${qv_file}" qv_hash)
     string(APPEND qv_sums "${qv_hash}  ${qv_relative}\n")
   endforeach()
-  message(STATUS "Writing: ${qv_root}/SHA256SUMS")
-  file(WRITE "${qv_root}/SHA256SUMS" "${qv_sums}")
-  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${qv_root}/SHA256SUMS")
+  set(qv_sums_file "${CMAKE_INSTALL_PREFIX}/SHA256SUMS")
+  message(STATUS "Writing: $ENV{DESTDIR}${qv_sums_file}")
+  file(WRITE "$ENV{DESTDIR}${qv_sums_file}" "${qv_sums}")
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${qv_sums_file}")
 ]])
 
 # Packaging needs only the installed targets built (scripts/package builds them), not every
