@@ -6,6 +6,8 @@
     check_module.py exports  DLL --arch x86|x64 --expected FILE
     check_module.py callconv DLL --expected FILE --objdump OBJDUMP      (32-bit product only)
     check_module.py strings  DLL
+    check_module.py version  FILE --project-version X.Y.Z --original-filename NAME
+                             [--file-type dll|app]      (the module or qvtool.exe)
 
 Each prints what it found and exits 0 when the module is as the installer needs it, 1 when
 not. The PE file is parsed here directly; objdump only disassembles the exported functions.
@@ -20,8 +22,17 @@ import sys
 MACHINES = {"x86": (0x014C, 0x010B), "x64": (0x8664, 0x020B)}  # COFF machine, optional magic
 IMAGE_FILE_DLL = 0x2000
 EXPORT_DIRECTORY, IMPORT_DIRECTORY, RESOURCE_DIRECTORY = 0, 1, 2
-RT_STRING = 6
+RT_STRING, RT_VERSION = 6, 16
 LANGUAGE_EN_US = 1033
+CODE_PAGE_UTF16 = 1200
+VS_FIXEDFILEINFO_SIGNATURE = 0xFEEF04BD
+FILE_TYPES = {"app": 1, "dll": 2}  # VFT_APP, VFT_DLL
+VOS_NT_WINDOWS32 = 0x00040004
+# The strings every version resource of this project carries; the check compares the ones
+# that follow from the project version and the file name, and requires the others non-empty.
+VERSION_STRINGS = ("FileDescription", "FileVersion", "InternalName", "LegalCopyright",
+                   "OriginalFilename", "ProductName", "ProductVersion")
+PROJECT_NAME = "qvsupport"
 
 # DLLs that ship with every Windows since XP. Anything else (libstdc++-6.dll,
 # libgcc_s_dw2-1.dll, libwinpthread-1.dll...) would have to be installed beside the module.
@@ -124,6 +135,26 @@ class PeImage:
             entries.append((ident, bool(target & 0x80000000),
                             directory_rva + (target & 0x7FFFFFFF)))
         return entries
+
+    def resources(self, type_id):
+        """[(name ID, language, data bytes)] of every resource of one type."""
+        root, _ = self.directory(RESOURCE_DIRECTORY)
+        if not root:
+            return []
+        found = []
+        for found_type, _, type_rva in self.resource_entries(root, root):
+            if found_type != type_id:
+                continue
+            for name, _, name_rva in self.resource_entries(root, type_rva):
+                for language, _, entry_rva in self.resource_entries(root, name_rva):
+                    data_rva, size = struct.unpack_from("<II", self.data, self.offset(entry_rva))
+                    start = self.offset(data_rva)
+                    found.append((name, language, self.data[start:start + size]))
+        return found
+
+    def resource_types(self):
+        root, _ = self.directory(RESOURCE_DIRECTORY)
+        return sorted(t for t, _, _ in self.resource_entries(root, root)) if root else []
 
     def string_tables(self):
         """[(block ID, language, [16 strings])] of every RT_STRING resource."""
@@ -290,8 +321,123 @@ def check_strings(image, args):
     return problems
 
 
+def parse_version_node(data, pos):
+    """One node of a VS_VERSIONINFO tree at `pos`: (key, value, children, end). A text value
+    (type 1) is returned as str with its terminating NUL, a binary one as bytes. Every node and
+    value starts on a 4-byte boundary of the resource data."""
+    length, value_length, value_type = struct.unpack_from("<HHH", data, pos)
+    end = pos + length
+    if length < 6 or end > len(data):
+        raise ValueError("version node at %d claims %d bytes of %d" % (pos, length, len(data)))
+    key_end = pos + 6
+    while data[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+        if key_end >= end:
+            raise ValueError("version node at %d: key without end" % pos)
+    key = data[pos + 6:key_end].decode("utf-16-le")
+    cursor = align4(key_end + 2)
+    if value_type == 1:
+        value = data[cursor:cursor + 2 * value_length].decode("utf-16-le")
+        cursor += 2 * value_length
+    else:
+        value = data[cursor:cursor + value_length]
+        cursor += value_length
+    children = []
+    cursor = align4(cursor)
+    while cursor < end:
+        child = parse_version_node(data, cursor)
+        children.append(child)
+        cursor = align4(child[3])
+    return key, value, children, end
+
+
+def align4(offset):
+    return (offset + 3) & ~3
+
+
+def version_numbers(text):
+    """"1.2.3" -> the four 16-bit parts of a fixed file version, missing parts 0."""
+    parts = [int(p) for p in text.split(".")]
+    return tuple(parts + [0] * (4 - len(parts)))
+
+
+def check_version(image, args):
+    problems = []
+    print("resource types:", image.resource_types())
+    if RT_STRING not in image.resource_types() and args.file_type == "dll":
+        problems.append("no string table beside the version resource")
+    versions = image.resources(RT_VERSION)
+    if len(versions) != 1:
+        return problems + ["%d version resources, expected one" % len(versions)]
+    name, language, data = versions[0]
+    print("version resource %d, language %d, %d bytes" % (name, language, len(data)))
+    if name != 1 or language != LANGUAGE_EN_US:
+        problems.append("version resource %d/%d, expected 1/%d" % (name, language, LANGUAGE_EN_US))
+    key, fixed, children, _ = parse_version_node(data, 0)
+    if key != "VS_VERSION_INFO" or len(fixed) != 52:
+        return problems + ["root node '%s' with %d bytes of fixed info" % (key, len(fixed))]
+    problems += check_fixed_info(fixed, args)
+    nodes = {child_key: grandchildren for child_key, _, grandchildren, _ in children}
+    strings, translations = {}, []
+    for table_key, _, entries, _ in nodes.get("StringFileInfo", []):
+        print("string table", table_key)
+        if table_key.upper() != "%04X%04X" % (LANGUAGE_EN_US, CODE_PAGE_UTF16):
+            problems.append("string table %s, expected 040904B0" % table_key)
+        strings.update({entry_key: text for entry_key, text, _, _ in entries})
+    for var_key, value, _, _ in nodes.get("VarFileInfo", []):
+        if var_key == "Translation":
+            translations += [struct.unpack_from("<HH", value, i) for i in range(0, len(value), 4)]
+    print("translations:", translations)
+    if translations != [(LANGUAGE_EN_US, CODE_PAGE_UTF16)]:
+        problems.append("translations %s, expected [(1033, 1200)]" % translations)
+    return problems + check_version_strings(strings, args)
+
+
+def check_fixed_info(fixed, args):
+    (signature, _, file_ms, file_ls, product_ms, product_ls, _, flags, os, file_type,
+     _, _, _) = struct.unpack("<13I", fixed)
+    file_version = (file_ms >> 16, file_ms & 0xFFFF, file_ls >> 16, file_ls & 0xFFFF)
+    product_version = (product_ms >> 16, product_ms & 0xFFFF, product_ls >> 16,
+                       product_ls & 0xFFFF)
+    print("fixed file info: file %s, product %s, flags %#x, OS %#x, type %d"
+          % (file_version, product_version, flags, os, file_type))
+    wanted = version_numbers(args.project_version)
+    problems = []
+    if signature != VS_FIXEDFILEINFO_SIGNATURE:
+        problems.append("fixed file info signature %#x" % signature)
+    if file_version != wanted or product_version != wanted:
+        problems.append("fixed versions %s/%s, expected %s" % (file_version, product_version,
+                                                               wanted))
+    if flags:
+        problems.append("file flags %#x (debug, pre-release or patched)" % flags)
+    if os != VOS_NT_WINDOWS32:
+        problems.append("file OS %#x, expected VOS_NT_WINDOWS32" % os)
+    if file_type != FILE_TYPES[args.file_type]:
+        problems.append("file type %d, expected %d" % (file_type, FILE_TYPES[args.file_type]))
+    return problems
+
+
+def check_version_strings(strings, args):
+    problems = []
+    for key in VERSION_STRINGS:
+        value = strings.get(key)
+        print("  %-17s %r" % (key, value))
+        if value is None or not value.endswith("\0") or not value.rstrip("\0"):
+            problems.append("%s missing, empty or not NUL-terminated" % key)
+    text = {key: value.rstrip("\0") for key, value in strings.items()}
+    for key, wanted in (("FileVersion", args.project_version),
+                        ("ProductVersion", args.project_version),
+                        ("OriginalFilename", args.original_filename),
+                        ("ProductName", PROJECT_NAME)):
+        if key in text and text[key] != wanted:
+            problems.append("%s is %r, expected %r" % (key, text[key], wanted))
+    if PROJECT_NAME not in text.get("LegalCopyright", ""):
+        problems.append("LegalCopyright does not name %s" % PROJECT_NAME)
+    return problems
+
+
 CHECKS = {"format": check_format, "imports": check_imports, "exports": check_exports,
-          "callconv": check_callconv, "strings": check_strings}
+          "callconv": check_callconv, "strings": check_strings, "version": check_version}
 
 
 def main():
@@ -301,6 +447,9 @@ def main():
     parser.add_argument("--arch", choices=sorted(MACHINES), default="x86")
     parser.add_argument("--expected")
     parser.add_argument("--objdump", default="i686-w64-mingw32-objdump")
+    parser.add_argument("--project-version")
+    parser.add_argument("--original-filename")
+    parser.add_argument("--file-type", choices=sorted(FILE_TYPES), default="dll")
     args = parser.parse_args()
     try:
         problems = CHECKS[args.check](PeImage(args.dll), args)

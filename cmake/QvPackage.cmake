@@ -1,0 +1,71 @@
+# Install rules for every preset, and the CPack package that scripts/package makes of them.
+#
+#   Windows (win32, win64): a flat tree, as an installer author copies it
+#     qvsupport.dll  qvtool.exe  README.md  docs/  examples/  SHA256SUMS
+#   Linux (linux, linux-asan):
+#     bin/qvtool  lib/libqvsupport.so  include/qvsupport.h  README.md  docs/  examples/  SHA256SUMS
+#
+# qvtool links the library statically, so the installed tool runs without the .so.
+if(WIN32)
+  set(qv_install_bin .)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(qv_package_system win64)
+  else()
+    set(qv_package_system win32)
+  endif()
+  # Only the module: its import library is of no use to an installer.
+  install(TARGETS qvsupport RUNTIME DESTINATION ${qv_install_bin})
+else()
+  set(qv_install_bin bin)
+  string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" qv_package_system)
+  install(TARGETS qvsupport LIBRARY DESTINATION lib)
+  install(FILES ${CMAKE_SOURCE_DIR}/exports/public/qvsupport.h DESTINATION include)
+endif()
+if(TARGET qvtool)
+  install(TARGETS qvtool RUNTIME DESTINATION ${qv_install_bin})
+endif()
+
+install(FILES ${CMAKE_SOURCE_DIR}/README.md DESTINATION .)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/docs/ DESTINATION docs)
+install(FILES ${CMAKE_SOURCE_DIR}/tools/qvtool/README.md DESTINATION docs RENAME QVTOOL.md)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION examples)
+
+# SHA256SUMS lists every file installed so far (this runs last), in `sha256sum -c` form.
+# The manifest names files without DESTDIR; they are read and written under it.
+install(CODE [[
+  set(qv_sums "")
+  set(qv_files ${CMAKE_INSTALL_MANIFEST_FILES})
+  list(SORT qv_files)
+  foreach(qv_file IN LISTS qv_files)
+    file(RELATIVE_PATH qv_relative "${CMAKE_INSTALL_PREFIX}" "${qv_file}")
+    if(qv_relative STREQUAL "SHA256SUMS")
+      continue()
+    endif()
+    file(SHA256 "$ENV{DESTDIR}${qv_file}" qv_hash)
+    string(APPEND qv_sums "${qv_hash}  ${qv_relative}\n")
+  endforeach()
+  set(qv_sums_file "${CMAKE_INSTALL_PREFIX}/SHA256SUMS")
+  message(STATUS "Writing: $ENV{DESTDIR}${qv_sums_file}")
+  file(WRITE "$ENV{DESTDIR}${qv_sums_file}" "${qv_sums}")
+  list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${qv_sums_file}")
+]])
+
+# Packaging needs only the installed targets built (scripts/package builds them), not every
+# test, benchmark and fuzzer of the tree.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
+set(CPACK_PACKAGE_NAME qvsupport)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_FILE_NAME qvsupport-${PROJECT_VERSION}-${qv_package_system})
+set(CPACK_PACKAGE_CHECKSUM SHA256)
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_SOURCE_GENERATOR "")
+if(WIN32)
+  # The module goes in byte for byte as the static checks saw it: nothing is stripped.
+  set(CPACK_GENERATOR ZIP)
+else()
+  # Debug information stays in the build tree.
+  set(CPACK_GENERATOR TGZ)
+  set(CPACK_STRIP_FILES ON)
+endif()
+include(CPack)
