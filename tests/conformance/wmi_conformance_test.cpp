@@ -11,6 +11,10 @@
 namespace {
 
 constexpr DWORD kApartment = COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE;
+// WMI's codes as HRESULTs, for plain comparisons: Windows declares them in an unsigned enum.
+const HRESULT kNotFound = static_cast<HRESULT>(WBEM_E_NOT_FOUND);
+const HRESULT kInvalidClass = static_cast<HRESULT>(WBEM_E_INVALID_CLASS);
+const HRESULT kInvalidMethod = static_cast<HRESULT>(WBEM_E_INVALID_METHOD);
 
 class Bstr {
  public:
@@ -127,9 +131,13 @@ TEST_F(WmiConformance, EnumeratingAMissingClassFails) {
   ConnectToRootWmi();
   Bstr missing(QV_WIDE("QV_NoSuchClass"));
   ComPtr<IEnumWbemClassObject> enumerator;
-  EXPECT_EQ(
-      services_->CreateInstanceEnum(missing, WBEM_FLAG_SHALLOW, nullptr, enumerator.Receive()),
-      WBEM_E_INVALID_CLASS);
+  const HRESULT created =
+      services_->CreateInstanceEnum(missing, WBEM_FLAG_SHALLOW, nullptr, enumerator.Receive());
+  if (qv::conformance::RunningUnderWine() && created == S_OK)
+    GTEST_SKIP() << "Wine's WMI enumerates a class it does not have as an empty set (S_OK, then "
+                    "WBEM_S_FALSE from Next); Windows refuses the enumeration and the query with "
+                    "WBEM_E_INVALID_CLASS";
+  EXPECT_EQ(created, kInvalidClass);
   EXPECT_FALSE(enumerator);
 
   Bstr wql(QV_WIDE("WQL"));
@@ -152,14 +160,15 @@ TEST_F(WmiConformance, ASemisynchronousEnumerationReportsAMissingClassAtNext) {
   const HRESULT created =
       services_->CreateInstanceEnum(missing, WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY,
                                     nullptr, enumerator.Receive());
-  if (qv::conformance::RunningUnderWine() && created == WBEM_E_INVALID_CLASS)
-    GTEST_SKIP() << "Wine's WMI answers every enumeration synchronously; Windows returns "
-                    "WBEM_S_NO_ERROR here and WBEM_E_INVALID_CLASS from the first Next";
   ASSERT_EQ(created, S_OK);
   ASSERT_TRUE(enumerator);
   ComPtr<IWbemClassObject> object;
   ULONG returned = 7;
-  EXPECT_EQ(enumerator->Next(WBEM_INFINITE, 1, object.Receive(), &returned), WBEM_E_INVALID_CLASS);
+  const HRESULT next = enumerator->Next(WBEM_INFINITE, 1, object.Receive(), &returned);
+  if (qv::conformance::RunningUnderWine() && next == WBEM_S_FALSE)
+    GTEST_SKIP() << "Wine's WMI enumerates a class it does not have as an empty set; Windows "
+                    "returns WBEM_E_INVALID_CLASS from the first Next";
+  EXPECT_EQ(next, kInvalidClass);
   EXPECT_EQ(returned, 0u);
   EXPECT_FALSE(object);
 }
@@ -235,15 +244,20 @@ TEST_F(WmiConformance, RawTablePropertiesHaveTheirDocumentedTypes) {
             WBEM_E_NOT_FOUND);
   EXPECT_EQ(missing->vt, VT_EMPTY);
 
-  // uint32 travels as VT_I4; the CIM type keeps it unsigned.
-  Variant size;
-  ASSERT_EQ(table->Get(QV_WIDE("Size"), 0, size.get(), &type, nullptr), S_OK);
-  EXPECT_EQ(size->vt, VT_I4);
-  EXPECT_EQ(type, CIM_UINT32);
-
   Variant data;
   ASSERT_EQ(table->Get(QV_WIDE("SMBiosData"), 0, data.get(), &type, nullptr), S_OK);
   EXPECT_EQ(type, CIM_UINT8 | CIM_FLAG_ARRAY);
+
+  // uint32 travels as VT_I4; the CIM type keeps it unsigned.
+  Variant size;
+  const HRESULT sizeRead = table->Get(QV_WIDE("Size"), 0, size.get(), &type, nullptr);
+  if (qv::conformance::RunningUnderWine() && sizeRead == kNotFound)
+    GTEST_SKIP() << "Wine's MSSmBios_RawSMBiosTables has no Size property; Windows documents "
+                    "Size (uint32, VT_I4) and SMBiosData (uint8[], VT_ARRAY | VT_UI1)";
+  ASSERT_EQ(sizeRead, S_OK);
+  EXPECT_EQ(size->vt, VT_I4);
+  EXPECT_EQ(type, CIM_UINT32);
+
   if (qv::conformance::RunningUnderWine() && data->vt == VT_NULL)
     GTEST_SKIP() << "this host's SMBIOS tables are not readable, and Wine then gives VT_NULL; "
                     "Windows gives the tables as VT_ARRAY | VT_UI1";
@@ -267,15 +281,17 @@ TEST_F(WmiConformance, PathsThatLeadNowhere) {
   Bstr missingInstance(QV_WIDE("QV_NoSuchClass.InstanceName=\"QV\\\\0_0\""));
   const HRESULT instance =
       services_->GetObject(missingInstance, 0, nullptr, object.Receive(), nullptr);
-  EXPECT_TRUE(instance == WBEM_E_NOT_FOUND || instance == WBEM_E_INVALID_CLASS) << instance;
+  EXPECT_TRUE(instance == kNotFound || instance == kInvalidClass) << instance;
   EXPECT_FALSE(object);
 
+  if (qv::conformance::RunningUnderWine())
+    GTEST_SKIP() << "Wine's ExecMethod crashes (null pointer read) on an object path that leads "
+                    "nowhere; Windows fails the call";
   Bstr method(QV_WIDE("DoBFn"));
   ComPtr<IWbemClassObject> out;
   const HRESULT executed =
       services_->ExecMethod(missingInstance, method, 0, nullptr, nullptr, out.Receive(), nullptr);
-  EXPECT_TRUE(executed == WBEM_E_NOT_FOUND || executed == WBEM_E_INVALID_CLASS ||
-              executed == WBEM_E_INVALID_METHOD)
+  EXPECT_TRUE(executed == kNotFound || executed == kInvalidClass || executed == kInvalidMethod)
       << executed;
   EXPECT_FALSE(out);
 }
