@@ -44,4 +44,14 @@ bool RunningUnderWine();
 // A name no other process uses, for named kernel objects.
 std::string UniqueObjectName(const std::string& stem);
 
+// While it lives, root\wmi holds one raw SMBIOS table and the ACPI-WMI mapper (the stand-in
+// serves a simulated machine); on Windows it is the machine's own WMI.
+class ScopedWmiMachine {
+ public:
+  ScopedWmiMachine();
+  ~ScopedWmiMachine();
+  ScopedWmiMachine(const ScopedWmiMachine&) = delete;
+  ScopedWmiMachine& operator=(const ScopedWmiMachine&) = delete;
+};
+
 }  // namespace qv::conformance

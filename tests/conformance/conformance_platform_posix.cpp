@@ -5,6 +5,7 @@
 
 #include "machine/machine.h"
 #include "tests/conformance/conformance_platform.h"
+#include "tests/support/simulated_machine.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::conformance {
@@ -60,6 +61,14 @@ bool RunningUnderWine() {
 std::string UniqueObjectName(const std::string& stem) {
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   return stem + "-" + std::to_string(getpid()) + "-" + std::to_string(stamp);
+}
+
+ScopedWmiMachine::ScopedWmiMachine() {
+  machine::Use(testing::MachineWith({testing::VexaTable(0x1234)}, testing::BiosBuilder().Build()));
+}
+
+ScopedWmiMachine::~ScopedWmiMachine() {
+  machine::Reset();
 }
 
 }  // namespace qv::conformance

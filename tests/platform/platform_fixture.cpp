@@ -19,6 +19,8 @@ void PlatformTest::SetUp() {
   standin::ResetCalls();
   standin::ResetBiosRequests();
   standin::ResetProcessSecurity();
+  standin::ResetSecurityCalls();
+  standin::ResetEnumerationCalls();
   ASSERT_EQ(standin::OutstandingReport(), "");
 }
 

@@ -1,6 +1,6 @@
-// Common ground of the platform tests: a clean stand-in (no faults, empty call logs, process
-// security not yet set, a private shared-memory namespace) and, after each test, proof that
-// nothing the test made is still held.
+// Common ground of the platform tests: a clean stand-in (no faults, empty call and argument
+// logs, process security not yet set, a private shared-memory namespace) and, after each test,
+// proof that nothing the test made is still held.
 #pragma once
 
 #include <gtest/gtest.h>

@@ -4,6 +4,7 @@
 #include "tests/platform/platform_fixture.h"
 #include "winapi/posix/com_control.h"
 #include "winapi/posix/ledger.h"
+#include "winapi/posix/wbem_control.h"
 #include "winapi/win32.h"
 
 namespace qv::testing {
@@ -182,6 +183,125 @@ TEST_F(StandinComTest, LastErrorIsPerThread) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
   EXPECT_FALSE(CloseHandle(reinterpret_cast<HANDLE>(0x1234)));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
+}
+
+// The books take a release that comes after its apartment ended as a fault. A proxy belongs to
+// its own apartment; other objects only need some apartment of the process to be alive.
+TEST_F(StandinComTest, AReleaseAfterItsApartmentEndedIsAFault) {
+  Use(MachineWith({}, std::nullopt));
+  auto makeObjects = [](IWbemLocator** locator, IWbemServices** services) {
+    ASSERT_EQ(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                               reinterpret_cast<void**>(locator)),
+              S_OK);
+    BSTR path = SysAllocString(u"root\\wmi");
+    ASSERT_EQ(
+        (*locator)->ConnectServer(path, nullptr, nullptr, nullptr, 0, nullptr, nullptr, services),
+        S_OK);
+    SysFreeString(path);
+  };
+  const auto late = standin::Resource::ComReleaseAfterUninitialize;
+  std::thread([&] {
+    IWbemLocator* locator = nullptr;
+    IWbemServices* services = nullptr;
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    makeObjects(&locator, &services);
+    EXPECT_EQ(locator->AddRef(), 2u);
+    EXPECT_EQ(locator->Release(), 1u);
+    EXPECT_EQ(standin::Outstanding(late), 0);
+    CoUninitialize();
+    services->Release();
+    EXPECT_EQ(standin::Outstanding(late), 1);
+    locator->Release();
+    EXPECT_EQ(standin::Outstanding(late), 2);
+    standin::Release(late);
+    standin::Release(late);
+  }).join();
+
+  // Another apartment still alive: the free-threaded locator is fine, the proxy is not.
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+  std::thread([&] {
+    IWbemLocator* locator = nullptr;
+    IWbemServices* services = nullptr;
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    makeObjects(&locator, &services);
+    CoUninitialize();
+    locator->Release();
+    EXPECT_EQ(standin::Outstanding(late), 0);
+    services->Release();
+    EXPECT_EQ(standin::Outstanding(late), 1);
+    standin::Release(late);
+  }).join();
+  CoUninitialize();
+}
+
+TEST_F(StandinComTest, ProcessSecurityRefusesLevelsThatDoNotExist) {
+  std::thread([] {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    EXPECT_EQ(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, 7, 2, nullptr, 0, nullptr),
+              E_INVALIDARG);
+    EXPECT_EQ(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, 2, 5, nullptr, 0, nullptr),
+              E_INVALIDARG);
+    EXPECT_EQ(CoInitializeSecurity(nullptr, 2, nullptr, nullptr, 2, 2, nullptr, 0, nullptr),
+              E_INVALIDARG);
+    EXPECT_FALSE(standin::ProcessSecuritySet());
+    EXPECT_EQ(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, 2, 3, nullptr, 0, nullptr), S_OK);
+    CoUninitialize();
+  }).join();
+  const std::vector<standin::SecurityArguments> calls = standin::SecurityCalls();
+  ASSERT_EQ(calls.size(), 4u);
+  EXPECT_EQ(calls[0].authnLevel, 7u);
+  EXPECT_EQ(calls[3].impLevel, 3u);
+}
+
+// The registering apartment gets its own proxy back; another apartment gets a new proxy with
+// the process's default blanket.
+TEST_F(StandinComTest, AnotherApartmentUnmarshalsANewProxy) {
+  Use(MachineWith({{1}}, std::nullopt));
+  ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+  IGlobalInterfaceTable* table = nullptr;
+  IWbemLocator* locator = nullptr;
+  IWbemServices* services = nullptr;
+  ASSERT_EQ(CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
+                             IID_IGlobalInterfaceTable, reinterpret_cast<void**>(&table)),
+            S_OK);
+  ASSERT_EQ(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                             reinterpret_cast<void**>(&locator)),
+            S_OK);
+  BSTR path = SysAllocString(u"root\\wmi");
+  ASSERT_EQ(locator->ConnectServer(path, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services),
+            S_OK);
+  ASSERT_EQ(CoSetProxyBlanket(services, 10, 0, nullptr, 3, 3, nullptr, 0), S_OK);
+  DWORD cookie = 0;
+  ASSERT_EQ(table->RegisterInterfaceInGlobal(services, IID_IWbemServices, &cookie), S_OK);
+  void* same = nullptr;
+  ASSERT_EQ(table->GetInterfaceFromGlobal(cookie, IID_IWbemServices, &same), S_OK);
+  EXPECT_EQ(same, services);
+  static_cast<IWbemServices*>(same)->Release();
+
+  std::thread([&] {
+    ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
+    IWbemServices* proxy = nullptr;
+    ASSERT_EQ(
+        table->GetInterfaceFromGlobal(cookie, IID_IWbemServices, reinterpret_cast<void**>(&proxy)),
+        S_OK);
+    EXPECT_NE(proxy, services);
+    BSTR className = SysAllocString(u"MSSmBios_RawSMBiosTables");
+    IEnumWbemClassObject* tables = nullptr;
+    EXPECT_EQ(proxy->CreateInstanceEnum(className, 1, nullptr, &tables), WBEM_E_ACCESS_DENIED);
+    ASSERT_EQ(CoSetProxyBlanket(proxy, 10, 0, nullptr, 3, 3, nullptr, 0), S_OK);
+    ASSERT_EQ(proxy->CreateInstanceEnum(className, 1, nullptr, &tables), S_OK);
+    tables->Release();
+    proxy->Release();
+    SysFreeString(className);
+    CoUninitialize();
+  }).join();
+
+  EXPECT_EQ(table->RevokeInterfaceFromGlobal(cookie), S_OK);
+  services->Release();
+  locator->Release();
+  table->Release();
+  SysFreeString(path);
+  CoUninitialize();
 }
 
 }  // namespace

@@ -32,7 +32,14 @@ class StandinWmiTest : public PlatformTest {
     hr = locator->ConnectServer(path, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
                                 services_.Receive());
     SysFreeString(path);
+    if (hr == S_OK) SetBlanket(services_.Get(), RPC_C_IMP_LEVEL_IMPERSONATE);
     return hr;
+  }
+
+  static HRESULT SetBlanket(IUnknown* proxy, DWORD impLevel,
+                            DWORD authnLevel = RPC_C_AUTHN_LEVEL_CALL) {
+    return CoSetProxyBlanket(proxy, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, authnLevel,
+                             impLevel, nullptr, EOAC_NONE);
   }
 
   HRESULT GetObject(const char16_t* path, ComPtr<IWbemClassObject>* object) {
@@ -182,6 +189,100 @@ TEST_F(StandinWmiTest, DoBfnAnswersFromTheFirstMatchingFunction) {
   ASSERT_EQ(requests.size(), 2u);
   EXPECT_EQ(requests[1].args[1], 3u);
   EXPECT_EQ(requests[1].bytes.size(), 48u);
+}
+
+TEST_F(StandinWmiTest, ProvidersRefuseAClientTheyCannotImpersonate) {
+  Use(MachineWith({{1, 2}}, BiosBuilder().Build()));
+  BSTR className = SysAllocString(u"MSSmBios_RawSMBiosTables");
+  auto enumerate = [&] {
+    ComPtr<IEnumWbemClassObject> tables;
+    return services_->CreateInstanceEnum(className, WBEM_FLAG_SHALLOW, nullptr, tables.Receive());
+  };
+  ComPtr<IWbemClassObject> object;
+  // A new connection starts at the process's levels: Windows' identify by default.
+  ComPtr<IWbemLocator> locator;
+  ASSERT_EQ(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
+                             locator.ReceiveVoid()),
+            S_OK);
+  BSTR path = SysAllocString(u"root\\wmi");
+  ASSERT_EQ(locator->ConnectServer(path, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                   services_.Receive()),
+            S_OK);
+  EXPECT_EQ(enumerate(), WBEM_E_ACCESS_DENIED);
+  EXPECT_EQ(GetObject(kQueryPath, &object), WBEM_E_ACCESS_DENIED);
+  EXPECT_EQ(GetObject(u"BDat", &object), S_OK);  // class definitions need no provider
+  ASSERT_EQ(SetBlanket(services_.Get(), RPC_C_IMP_LEVEL_IMPERSONATE), S_OK);
+  EXPECT_EQ(enumerate(), S_OK);
+  ASSERT_EQ(SetBlanket(services_.Get(), RPC_C_IMP_LEVEL_IMPERSONATE, RPC_C_AUTHN_LEVEL_NONE), S_OK);
+  EXPECT_EQ(enumerate(), E_ACCESSDENIED);
+  // Level 0 asks for the default and keeps what the proxy has.
+  ASSERT_EQ(SetBlanket(services_.Get(), RPC_C_IMP_LEVEL_DEFAULT, RPC_C_AUTHN_LEVEL_CONNECT), S_OK);
+  EXPECT_EQ(enumerate(), S_OK);
+
+  // Levels and services that do not exist are refused, and the blanket stays as it was.
+  EXPECT_EQ(SetBlanket(services_.Get(), 5), E_INVALIDARG);
+  EXPECT_EQ(SetBlanket(services_.Get(), RPC_C_IMP_LEVEL_IDENTIFY, 7), E_INVALIDARG);
+  EXPECT_EQ(CoSetProxyBlanket(services_.Get(), 77, RPC_C_AUTHZ_NONE, nullptr, 3, 3, nullptr, 0),
+            QV_HRESULT(0x800706D3u));
+  EXPECT_EQ(CoSetProxyBlanket(services_.Get(), 10, 5, nullptr, 3, 3, nullptr, 0), E_INVALIDARG);
+  EXPECT_EQ(enumerate(), S_OK);
+  EXPECT_EQ(SetBlanket(locator.Get(), RPC_C_IMP_LEVEL_IMPERSONATE), E_NOINTERFACE);
+
+  // A process that chose impersonation gives it to every new connection.
+  ASSERT_EQ(CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_CONNECT,
+                                 RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr),
+            S_OK);
+  ASSERT_EQ(locator->ConnectServer(path, nullptr, nullptr, nullptr, 0, nullptr, nullptr,
+                                   services_.Receive()),
+            S_OK);
+  EXPECT_EQ(enumerate(), S_OK);
+  SysFreeString(path);
+  SysFreeString(className);
+}
+
+TEST_F(StandinWmiTest, EnumerationsCheckFlagsQueriesAndTimeOuts) {
+  Use(MachineWith({{1, 2}, {3}}, std::nullopt));
+  ASSERT_EQ(Connect(u"root\\wmi"), S_OK);
+  BSTR className = SysAllocString(u"MSSmBios_RawSMBiosTables");
+  BSTR missing = SysAllocString(u"NoSuchClass");
+  BSTR wql = SysAllocString(u"WQL");
+  BSTR query = SysAllocString(u"select * from MSSmBios_RawSMBiosTables");
+  BSTR narrowQuery = SysAllocString(u"SELECT Size FROM MSSmBios_RawSMBiosTables");
+  ComPtr<IEnumWbemClassObject> tables;
+  EXPECT_EQ(services_->CreateInstanceEnum(className, 0x4000, nullptr, tables.Receive()),
+            WBEM_E_INVALID_PARAMETER);
+  EXPECT_EQ(services_->ExecQuery(wql, narrowQuery, 0, nullptr, tables.Receive()),
+            WBEM_E_INVALID_QUERY);
+  // Semisynchronous: the class error waits for Next.
+  ASSERT_EQ(services_->CreateInstanceEnum(missing, WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
+                                          tables.Receive()),
+            S_OK);
+  IWbemClassObject* objects[2] = {};
+  ULONG returned = 5;
+  EXPECT_EQ(tables->Next(0, 1, objects, &returned), WBEM_E_INVALID_CLASS);
+  EXPECT_EQ(returned, 0u);
+
+  ASSERT_EQ(services_->ExecQuery(wql, query, WBEM_FLAG_FORWARD_ONLY, nullptr, tables.Receive()),
+            S_OK);
+  EXPECT_EQ(tables->Next(-2, 1, objects, &returned), WBEM_E_INVALID_PARAMETER);
+  // WBEM_INFINITE is 0xFFFFFFFF in a 32-bit long and -1 as a signed one: both mean "wait".
+  ASSERT_EQ(tables->Next(static_cast<long>(WBEM_INFINITE), 1, objects, &returned), S_OK);
+  objects[0]->Release();
+  ASSERT_EQ(tables->Next(-1, 2, objects, &returned), WBEM_S_FALSE);
+  EXPECT_EQ(returned, 1u);
+  objects[0]->Release();
+
+  const std::vector<standin::EnumerationArguments> enumerations = standin::EnumerationCalls();
+  ASSERT_EQ(enumerations.size(), 4u);
+  EXPECT_EQ(enumerations[0].flags, 0x4000);
+  EXPECT_EQ(enumerations[3].what, u"select * from MSSmBios_RawSMBiosTables");
+  const std::vector<standin::NextArguments> nexts = standin::NextCalls();
+  ASSERT_EQ(nexts.size(), 4u);
+  EXPECT_EQ(nexts[0].timeout, 0);
+  EXPECT_EQ(nexts[1].timeout, -2);
+  EXPECT_EQ(nexts[2].timeout, -1);
+  EXPECT_EQ(nexts[3].count, 2u);
+  for (BSTR text : {className, missing, wql, query, narrowQuery}) SysFreeString(text);
 }
 
 }  // namespace

@@ -58,4 +58,7 @@ std::string UniqueObjectName(const std::string& stem) {
   return stem + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(stamp);
 }
 
+ScopedWmiMachine::ScopedWmiMachine() = default;
+ScopedWmiMachine::~ScopedWmiMachine() = default;
+
 }  // namespace qv::conformance

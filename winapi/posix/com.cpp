@@ -1,5 +1,7 @@
 #include <mutex>
+#include <set>
 
+#include "winapi/posix/com_apartment.h"
 #include "winapi/posix/com_control.h"
 #include "winapi/posix/com_factory.h"
 #include "winapi/posix/ledger.h"
@@ -13,22 +15,47 @@ const CLSID CLSID_StdGlobalInterfaceTable = {
 namespace qv::standin {
 namespace {
 
-// The COM state of one thread: its apartment kind and how many initialisations it holds.
+// The COM state of one thread: its apartment and how many initialisations it holds.
 struct Apartment {
   int depth = 0;
   bool singleThreaded = false;
+  ApartmentId id = kNoApartment;
 };
 
 thread_local Apartment apartment;
 
-struct ProcessSecurity {
+struct ApartmentBook {
   std::mutex lock;
-  bool set = false;
+  std::set<ApartmentId> alive;
+  ApartmentId next = 1;
+  ApartmentId multithreaded = kNoApartment;
+  int multithreadedMembers = 0;
 };
 
-ProcessSecurity& Security() {
-  static ProcessSecurity* security = new ProcessSecurity;
-  return *security;
+ApartmentBook& Apartments() {
+  static ApartmentBook* book = new ApartmentBook;
+  return *book;
+}
+
+ApartmentId EnterApartment(bool singleThreaded) {
+  ApartmentBook& book = Apartments();
+  std::lock_guard<std::mutex> guard(book.lock);
+  if (singleThreaded) {
+    book.alive.insert(book.next);
+    return book.next++;
+  }
+  if (book.multithreadedMembers++ == 0) {
+    book.multithreaded = book.next++;
+    book.alive.insert(book.multithreaded);
+  }
+  return book.multithreaded;
+}
+
+void LeaveApartment(ApartmentId id, bool singleThreaded) {
+  ApartmentBook& book = Apartments();
+  std::lock_guard<std::mutex> guard(book.lock);
+  if (!singleThreaded && --book.multithreadedMembers > 0) return;
+  book.alive.erase(id);
 }
 
 }  // namespace
@@ -41,14 +68,20 @@ int ApartmentDepth() {
   return apartment.depth;
 }
 
-bool ProcessSecuritySet() {
-  std::lock_guard<std::mutex> guard(Security().lock);
-  return Security().set;
+ApartmentId CurrentApartment() {
+  return apartment.id;
 }
 
-void ResetProcessSecurity() {
-  std::lock_guard<std::mutex> guard(Security().lock);
-  Security().set = false;
+bool ApartmentAlive(ApartmentId id) {
+  ApartmentBook& book = Apartments();
+  std::lock_guard<std::mutex> guard(book.lock);
+  return book.alive.count(id) != 0;
+}
+
+bool AnyApartmentAlive() {
+  ApartmentBook& book = Apartments();
+  std::lock_guard<std::mutex> guard(book.lock);
+  return !book.alive.empty();
 }
 
 }  // namespace qv::standin
@@ -61,7 +94,10 @@ HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD coInit) {
   bool singleThreaded = (coInit & COINIT_APARTMENTTHREADED) != 0;
   if (apartment.depth > 0 && apartment.singleThreaded != singleThreaded) return RPC_E_CHANGED_MODE;
   bool first = apartment.depth == 0;
-  apartment.singleThreaded = singleThreaded;
+  if (first) {
+    apartment.singleThreaded = singleThreaded;
+    apartment.id = qv::standin::EnterApartment(singleThreaded);
+  }
   ++apartment.depth;
   qv::standin::Acquire(qv::standin::Resource::ComApartment);
   return first ? S_OK : S_FALSE;
@@ -70,19 +106,11 @@ HRESULT WINAPI CoInitializeEx(LPVOID reserved, DWORD coInit) {
 void WINAPI CoUninitialize() {
   qv::standin::ShouldFail("CoUninitialize");
   if (apartment.depth == 0) return;
-  --apartment.depth;
+  if (--apartment.depth == 0) {
+    qv::standin::LeaveApartment(apartment.id, apartment.singleThreaded);
+    apartment.id = qv::standin::kNoApartment;
+  }
   qv::standin::Release(qv::standin::Resource::ComApartment);
-}
-
-HRESULT WINAPI CoInitializeSecurity(PSECURITY_DESCRIPTOR, LONG, SOLE_AUTHENTICATION_SERVICE*, void*,
-                                    DWORD, DWORD, void*, DWORD, void*) {
-  if (qv::standin::ShouldFail("CoInitializeSecurity")) return E_OUTOFMEMORY;
-  if (!qv::standin::ThreadHasApartment()) return CO_E_NOTINITIALIZED;
-  auto& security = qv::standin::Security();
-  std::lock_guard<std::mutex> guard(security.lock);
-  if (security.set) return RPC_E_TOO_LATE;
-  security.set = true;
-  return S_OK;
 }
 
 HRESULT WINAPI CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid,
@@ -97,11 +125,4 @@ HRESULT WINAPI CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContex
     return qv::standin::CreateGlobalInterfaceTable(iid, object);
   if (clsid == CLSID_WbemLocator) return qv::standin::CreateWbemLocator(iid, object);
   return REGDB_E_CLASSNOTREG;
-}
-
-HRESULT WINAPI CoSetProxyBlanket(IUnknown* proxy, DWORD, DWORD, OLECHAR*, DWORD, DWORD,
-                                 RPC_AUTH_IDENTITY_HANDLE, DWORD) {
-  if (qv::standin::ShouldFail("CoSetProxyBlanket")) return E_OUTOFMEMORY;
-  if (proxy == nullptr) return E_INVALIDARG;
-  return S_OK;
 }

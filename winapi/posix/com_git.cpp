@@ -1,18 +1,25 @@
 // The global interface table. Every table object of the process reaches the same registrations;
-// a registration holds a reference to its interface until it is revoked. In-process and with a
-// single kind of apartment per object, the "proxy" a thread gets back is the object itself.
+// a registration holds a reference to its interface until it is revoked. The registering
+// apartment gets the registered pointer back; another apartment gets a new proxy (with the
+// default blanket) when the registered object is itself a proxy, else the object itself.
 #include <map>
 #include <mutex>
 
 #include "winapi/posix/com_factory.h"
 #include "winapi/posix/com_object.h"
+#include "winapi/posix/com_security.h"
 
 namespace qv::standin {
 namespace {
 
+struct Registration {
+  IUnknown* object;
+  ApartmentId apartment;
+};
+
 struct Registrations {
   std::mutex lock;
-  std::map<DWORD, IUnknown*> entries;
+  std::map<DWORD, Registration> entries;
   DWORD nextCookie = 0x100;
 };
 
@@ -35,7 +42,8 @@ class GlobalInterfaceTable final : public ComObject<IGlobalInterfaceTable> {
     Registrations& registrations = TheRegistrations();
     std::lock_guard<std::mutex> guard(registrations.lock);
     *cookie = registrations.nextCookie++;
-    registrations.entries.emplace(*cookie, static_cast<IUnknown*>(typed));
+    registrations.entries.emplace(*cookie,
+                                  Registration{static_cast<IUnknown*>(typed), CurrentApartment()});
     return S_OK;
   }
 
@@ -56,7 +64,14 @@ class GlobalInterfaceTable final : public ComObject<IGlobalInterfaceTable> {
     std::lock_guard<std::mutex> guard(registrations.lock);
     auto it = registrations.entries.find(cookie);
     if (it == registrations.entries.end()) return E_INVALIDARG;
-    return it->second->QueryInterface(riid, object);
+    const Registration& entry = it->second;
+    auto* proxy = dynamic_cast<ProxyObject*>(entry.object);
+    if (proxy == nullptr || entry.apartment == CurrentApartment())
+      return entry.object->QueryInterface(riid, object);
+    IUnknown* unmarshalled = proxy->Unmarshal();
+    HRESULT hr = unmarshalled->QueryInterface(riid, object);
+    unmarshalled->Release();
+    return hr;
   }
 
  private:
@@ -65,7 +80,7 @@ class GlobalInterfaceTable final : public ComObject<IGlobalInterfaceTable> {
     std::lock_guard<std::mutex> guard(registrations.lock);
     auto it = registrations.entries.find(cookie);
     if (it == registrations.entries.end()) return nullptr;
-    IUnknown* registered = it->second;
+    IUnknown* registered = it->second.object;
     registrations.entries.erase(it);
     return registered;
   }

@@ -1,10 +1,12 @@
-// Base of the stand-in's COM objects: one interface, a real reference count, and a ledger entry
-// for as long as the object lives.
+// Base of the stand-in's COM objects: one interface, a real reference count, a ledger entry
+// for as long as the object lives, and the apartment it was made in. A release that comes
+// after that apartment ended goes into the books as a fault (see ledger.h).
 #pragma once
 
 #include <atomic>
 
 #include "winapi/posix/com.h"
+#include "winapi/posix/com_apartment.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::standin {
@@ -28,6 +30,7 @@ class ComObject : public Interface {
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
 
   ULONG STDMETHODCALLTYPE Release() override {
+    if (ReleasedTooLate()) Acquire(Resource::ComReleaseAfterUninitialize);
     ULONG left = --references_;
     if (left == 0) delete this;
     return left;
@@ -39,8 +42,20 @@ class ComObject : public Interface {
   }
   virtual ~ComObject() { qv::standin::Release(Resource::ComObject); }
 
+  // Proxies belong to the apartment that unmarshalled them. Other objects here are
+  // free-threaded: their code stays loaded while any apartment of the process lives.
+  virtual bool BoundToApartment() const { return false; }
+
+  ApartmentId HomeApartment() const { return apartment_; }
+
  private:
+  bool ReleasedTooLate() const {
+    if (apartment_ == kNoApartment) return false;
+    return BoundToApartment() ? !ApartmentAlive(apartment_) : !AnyApartmentAlive();
+  }
+
   const IID& interfaceId_;
+  const ApartmentId apartment_ = CurrentApartment();
   std::atomic<ULONG> references_{1};
 };
 

@@ -62,6 +62,8 @@ const char* ResourceName(Resource kind) {
       return "CriticalSection";
     case Resource::ComApartment:
       return "ComApartment";
+    case Resource::ComReleaseAfterUninitialize:
+      return "ComReleaseAfterUninitialize";
   }
   return "?";
 }

@@ -25,6 +25,11 @@ enum class Resource {
   SafeArray,
   CriticalSection,
   ComApartment,
+  // Not a resource: each COM object released after the apartment it lived in had ended (or,
+  // for an object bound to no apartment, after the last apartment of the process had ended).
+  // Windows would have unloaded the object's code by then; the books keep the count so that a
+  // test which checks for leaks fails on this too.
+  ComReleaseAfterUninitialize,
 };
 
 const char* ResourceName(Resource kind);

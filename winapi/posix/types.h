@@ -99,6 +99,7 @@ inline bool IsEqualGUID(const GUID& a, const GUID& b) {
 #define E_UNEXPECTED QV_HRESULT(0x8000FFFFu)
 #define E_OUTOFMEMORY QV_HRESULT(0x8007000Eu)
 #define E_INVALIDARG QV_HRESULT(0x80070057u)
+#define E_ACCESSDENIED QV_HRESULT(0x80070005u)
 #define HRESULT_FROM_WIN32(e) \
   ((e) == 0 ? S_OK : QV_HRESULT((static_cast<std::uint32_t>(e) & 0x0000FFFFu) | 0x80070000u))
 

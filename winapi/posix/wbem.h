@@ -14,6 +14,7 @@ using CIMTYPE = long;
 #define WBEM_S_TIMEDOUT QV_HRESULT(0x00040004u)
 #define WBEM_E_FAILED QV_HRESULT(0x80041001u)
 #define WBEM_E_NOT_FOUND QV_HRESULT(0x80041002u)
+#define WBEM_E_ACCESS_DENIED QV_HRESULT(0x80041003u)
 #define WBEM_E_INVALID_PARAMETER QV_HRESULT(0x80041008u)
 #define WBEM_E_NOT_AVAILABLE QV_HRESULT(0x80041009u)
 #define WBEM_E_INVALID_CLASS QV_HRESULT(0x80041010u)
@@ -23,12 +24,25 @@ using CIMTYPE = long;
 #define WBEM_E_TYPE_MISMATCH QV_HRESULT(0x80041005u)
 #define WBEM_E_OUT_OF_MEMORY QV_HRESULT(0x80041006u)
 #define WBEM_E_INVALID_OPERATION QV_HRESULT(0x80041016u)
+#define WBEM_E_INVALID_QUERY QV_HRESULT(0x80041017u)
+#define WBEM_E_INVALID_QUERY_TYPE QV_HRESULT(0x80041018u)
 
 #define WBEM_FLAG_RETURN_IMMEDIATELY 0x10
 #define WBEM_FLAG_FORWARD_ONLY 0x20
+#define WBEM_FLAG_SEND_STATUS 0x80
+#define WBEM_FLAG_DIRECT_READ 0x200
+#define WBEM_FLAG_USE_AMENDED_QUALIFIERS 0x20000
+#define WBEM_FLAG_PROTOTYPE 0x2
 #define WBEM_FLAG_DEEP 0
 #define WBEM_FLAG_SHALLOW 1
 #define WBEM_INFINITE 0xFFFFFFFF
+#define WBEM_NO_WAIT 0
+
+#define CIM_SINT32 3
+#define CIM_UINT8 17
+#define CIM_UINT32 19
+#define CIM_OBJECT 13
+#define CIM_FLAG_ARRAY 0x2000
 
 struct IWbemContext;
 struct IWbemCallResult;
@@ -59,6 +73,9 @@ struct IWbemServices : IUnknown {
    IWbemCallResult** ppCallResult) = 0;
   STDMETHOD(CreateInstanceEnum)
   (const BSTR strFilter, long lFlags, IWbemContext* pCtx, IEnumWbemClassObject** ppEnum) = 0;
+  STDMETHOD(ExecQuery)
+  (const BSTR strQueryLanguage, const BSTR strQuery, long lFlags, IWbemContext* pCtx,
+   IEnumWbemClassObject** ppEnum) = 0;
   STDMETHOD(ExecMethod)
   (const BSTR strObjectPath, const BSTR strMethodName, long lFlags, IWbemContext* pCtx,
    IWbemClassObject* pInParams, IWbemClassObject** ppOutParams, IWbemCallResult** ppCallResult) = 0;

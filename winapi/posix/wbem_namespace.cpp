@@ -54,7 +54,8 @@ WbemObject* NewQueryInstance(const machine::Bios& bios) {
 WbemObject* NewRawTableInstance(const std::vector<std::uint8_t>& blob,
                                 const machine::RawTableQuirks& quirks) {
   WbemObject* raw = WbemObject::NewClass(u"MSSmBios_RawSMBiosTables");
-  raw->SetInt32(u"Size", quirks.size.value_or(static_cast<std::int32_t>(blob.size())));
+  raw->SetUInt32(u"Size", static_cast<std::uint32_t>(
+                              quirks.size.value_or(static_cast<std::int32_t>(blob.size()))));
   raw->Declare(u"SMBiosData", VT_ARRAY | VT_UI1);
   if (!quirks.dataNull) raw->SetBytes(u"SMBiosData", blob);
   WbemObject* instance = raw->NewInstance();

@@ -12,10 +12,9 @@ char16_t FoldCase(char16_t c) {
 }
 
 CIMTYPE CimTypeOf(VARTYPE type) {
-  constexpr CIMTYPE kArrayFlag = 0x2000;
   CIMTYPE base = type & ~VT_ARRAY;
-  if (base == VT_UNKNOWN) base = 13;  // CIM_OBJECT
-  return (type & VT_ARRAY) ? (base | kArrayFlag) : base;
+  if (base == VT_UNKNOWN) base = CIM_OBJECT;
+  return (type & VT_ARRAY) ? (base | CIM_FLAG_ARRAY) : base;
 }
 
 bool IsNullValue(const VARIANT* value) {
@@ -65,9 +64,10 @@ const WbemObject::Property* WbemObject::Find(const WideText& name) const {
   return const_cast<WbemObject*>(this)->Find(name);
 }
 
-void WbemObject::Declare(const WideText& name, VARTYPE type) {
+void WbemObject::Declare(const WideText& name, VARTYPE type, CIMTYPE cimType) {
   if (Find(name) != nullptr) return;
-  properties_.push_back(new Property{name, type, {}});
+  properties_.push_back(
+      new Property{name, type, cimType == kCimTypeOfVariant ? CimTypeOf(type) : cimType, {}});
 }
 
 HRESULT WbemObject::Set(const WideText& name, const VARIANT& value) {
@@ -89,6 +89,14 @@ void WbemObject::SetInt32(const WideText& name, std::int32_t value) {
   VARIANT v{};
   v.vt = VT_I4;
   v.lVal = value;
+  Set(name, v);
+}
+
+void WbemObject::SetUInt32(const WideText& name, std::uint32_t value) {
+  Declare(name, VT_I4, CIM_UINT32);
+  VARIANT v{};
+  v.vt = VT_I4;
+  v.lVal = static_cast<std::int32_t>(value);
   Set(name, v);
 }
 
@@ -128,7 +136,7 @@ void WbemObject::DeclareMethod(const WideText& name, IWbemClassObject* in, IWbem
 WbemObject* WbemObject::NewInstance() const {
   auto* instance = new WbemObject(className_, false);
   for (const Property* property : properties_) {
-    instance->Declare(property->name, property->type);
+    instance->Declare(property->name, property->type, property->cimType);
     instance->Set(property->name, *property->value.get());
   }
   return instance;
@@ -149,7 +157,7 @@ HRESULT WbemObject::Get(LPCWSTR name, long, VARIANT* value, CIMTYPE* type, long*
     HRESULT hr = CopyVariant(value, property->value.get());
     if (FAILED(hr)) return WBEM_E_OUT_OF_MEMORY;
   }
-  if (type != nullptr) *type = CimTypeOf(property->type);
+  if (type != nullptr) *type = property->cimType;
   if (flavor != nullptr) *flavor = 0;
   return S_OK;
 }

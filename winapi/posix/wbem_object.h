@@ -32,15 +32,20 @@ class StoredVariant {
 
 class WbemObject final : public ComObject<IWbemClassObject> {
  public:
+  static constexpr CIMTYPE kCimTypeOfVariant = -1;
+
   // A new class definition, or a new instance of no class (for embedded data), with one
   // reference owned by the caller.
   static WbemObject* NewClass(WideText className);
 
-  // Declares a property of the given automation type; its value starts VT_NULL.
-  void Declare(const WideText& name, VARTYPE type);
+  // Declares a property of the given automation type; its value starts VT_NULL. The CIM type
+  // follows from the automation type unless given (WMI carries unsigned 32-bit properties as
+  // VT_I4, for one).
+  void Declare(const WideText& name, VARTYPE type, CIMTYPE cimType = kCimTypeOfVariant);
   // Stores a copy of `value` under a declared property, bypassing the call log.
   HRESULT Set(const WideText& name, const VARIANT& value);
   void SetInt32(const WideText& name, std::int32_t value);
+  void SetUInt32(const WideText& name, std::uint32_t value);  // VT_I4, CIM_UINT32
   void SetText(const WideText& name, const WideText& value);
   void SetBytes(const WideText& name, const std::vector<std::uint8_t>& bytes);
   void SetObject(const WideText& name, IUnknown* object);  // adds a reference
@@ -64,6 +69,7 @@ class WbemObject final : public ComObject<IWbemClassObject> {
   struct Property {
     WideText name;
     VARTYPE type;
+    CIMTYPE cimType;
     StoredVariant value;
   };
   struct Method {

@@ -1,11 +1,15 @@
-// The WMI locator, the root\wmi connection and the instance enumerator of the stand-in.
+// The WMI locator, the root\wmi connection and the instance enumerator of the stand-in. The
+// connection and its enumerators stand for proxies to the WMI service: they belong to their
+// apartment, carry a blanket, and check flags and time-outs as the service does.
 #include <cstring>
 #include <vector>
 
 #include "machine/machine.h"
 #include "winapi/posix/com_factory.h"
+#include "winapi/posix/com_security.h"
 #include "winapi/posix/oleauto_internal.h"
 #include "winapi/posix/wbem_bios.h"
+#include "winapi/posix/wbem_call_log.h"
 #include "winapi/posix/wbem_namespace.h"
 
 const CLSID CLSID_WbemLocator = {
@@ -30,16 +34,33 @@ WideText TextOf(const BSTR text) {
   return text == nullptr ? WideText() : WideText(text);
 }
 
+// The flags an enumeration accepts; anything else is refused as WMI refuses it.
+constexpr std::int32_t kEnumerationFlags = WBEM_FLAG_SHALLOW | WBEM_FLAG_RETURN_IMMEDIATELY |
+                                           WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_SEND_STATUS |
+                                           WBEM_FLAG_DIRECT_READ |
+                                           WBEM_FLAG_USE_AMENDED_QUALIFIERS | WBEM_FLAG_PROTOTYPE;
+
+// WBEM_INFINITE as the 32-bit value it is on Windows, whatever the width of `long` here.
+std::int32_t AsTimeout(long timeout) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(timeout));
+}
+
 class InstanceEnumerator final : public ComObject<IEnumWbemClassObject> {
  public:
   explicit InstanceEnumerator(std::vector<WbemObject*> instances)
       : ComObject(IID_IEnumWbemClassObject), instances_(std::move(instances)) {}
+  // A semisynchronous enumeration of something that cannot be enumerated: the call that made
+  // it succeeded, and the error comes with the first Next.
+  explicit InstanceEnumerator(HRESULT error) : ComObject(IID_IEnumWbemClassObject), error_(error) {}
 
-  HRESULT STDMETHODCALLTYPE Next(long, ULONG count, IWbemClassObject** objects,
+  HRESULT STDMETHODCALLTYPE Next(long timeout, ULONG count, IWbemClassObject** objects,
                                  ULONG* returned) override {
+    RecordNext(AsTimeout(timeout), count);
     if (ShouldFail("IEnumWbemClassObject::Next")) return WBEM_E_FAILED;
     if (objects == nullptr || returned == nullptr) return WBEM_E_INVALID_PARAMETER;
     *returned = 0;
+    if (AsTimeout(timeout) < 0 && AsTimeout(timeout) != -1) return WBEM_E_INVALID_PARAMETER;
+    if (FAILED(error_)) return error_;
     while (*returned < count && next_ < instances_.size()) {
       objects[(*returned)++] = instances_[next_];
       instances_[next_++] = nullptr;  // the reference passes to the caller
@@ -52,10 +73,22 @@ class InstanceEnumerator final : public ComObject<IEnumWbemClassObject> {
     for (WbemObject* instance : instances_)
       if (instance != nullptr) instance->Release();
   }
+  bool BoundToApartment() const override { return true; }
 
   std::vector<WbemObject*> instances_;
   std::size_t next_ = 0;
+  HRESULT error_ = S_OK;
 };
+
+// "SELECT * FROM Class", the one query form served, gives the class name.
+std::optional<WideText> SelectedClass(const WideText& query) {
+  const WideText prefix = u"select * from ";
+  if (query.size() <= prefix.size() || !SameName(query.substr(0, prefix.size()), prefix))
+    return std::nullopt;
+  WideText className = query.substr(prefix.size());
+  if (className.find(u' ') != WideText::npos) return std::nullopt;
+  return className;
+}
 
 // The byte array under "Bytes" of the object under "Data" of `parameters`. Read without going
 // through the interfaces, so the client's call log shows only the client's own calls.
@@ -90,9 +123,13 @@ WbemObject* NewOutParameters(const machine::Bios& bios, const std::vector<std::u
   return instance;
 }
 
-class Services final : public ComObject<IWbemServices> {
+class Services final : public ComObject<IWbemServices>, public ProxyObject {
  public:
-  Services() : ComObject(IID_IWbemServices) {}
+  Services() : ComObject(IID_IWbemServices), blanket_(DefaultBlanket()) {}
+
+  void SetBlanket(const Blanket& blanket) override { blanket_ = blanket; }
+  Blanket CurrentBlanket() const override { return blanket_; }
+  IUnknown* Unmarshal() const override { return static_cast<IWbemServices*>(new Services); }
 
   HRESULT STDMETHODCALLTYPE GetObject(const BSTR path, long, IWbemContext*,
                                       IWbemClassObject** object,
@@ -103,19 +140,33 @@ class Services final : public ComObject<IWbemServices> {
     if (object == nullptr) return WBEM_E_INVALID_PARAMETER;
     std::optional<ObjectPath> parsed = ParseObjectPath(TextOf(path));
     if (!parsed) return WBEM_E_INVALID_OBJECT_PATH;
+    // Class definitions come from the repository; an instance comes from its provider.
+    if (parsed->keyName)
+      if (HRESULT hr = CheckProviderAccess(); FAILED(hr)) return hr;
     *object = LookUpObject(*parsed);
     return *object != nullptr ? WBEM_S_NO_ERROR : WBEM_E_NOT_FOUND;
   }
 
-  HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR className, long, IWbemContext*,
+  HRESULT STDMETHODCALLTYPE CreateInstanceEnum(const BSTR className, long flags, IWbemContext*,
                                                IEnumWbemClassObject** enumerator) override {
+    RecordEnumeration(TextOf(className), static_cast<std::int32_t>(flags));
     if (enumerator != nullptr) *enumerator = nullptr;
     if (ShouldFail("IWbemServices::CreateInstanceEnum")) return WBEM_E_FAILED;
     if (enumerator == nullptr || className == nullptr) return WBEM_E_INVALID_PARAMETER;
-    auto instances = EnumerateInstances(TextOf(className));
-    if (!instances) return WBEM_E_INVALID_CLASS;
-    *enumerator = new InstanceEnumerator(std::move(*instances));
-    return WBEM_S_NO_ERROR;
+    return Enumerate(TextOf(className), flags, enumerator);
+  }
+
+  HRESULT STDMETHODCALLTYPE ExecQuery(const BSTR language, const BSTR query, long flags,
+                                      IWbemContext*, IEnumWbemClassObject** enumerator) override {
+    RecordEnumeration(TextOf(query), static_cast<std::int32_t>(flags));
+    if (enumerator != nullptr) *enumerator = nullptr;
+    if (ShouldFail("IWbemServices::ExecQuery")) return WBEM_E_FAILED;
+    if (enumerator == nullptr || query == nullptr || language == nullptr)
+      return WBEM_E_INVALID_PARAMETER;
+    if (!SameName(TextOf(language), u"WQL")) return WBEM_E_INVALID_QUERY_TYPE;
+    std::optional<WideText> className = SelectedClass(TextOf(query));
+    if (!className) return WBEM_E_INVALID_QUERY;
+    return Enumerate(*className, flags, enumerator);
   }
 
   HRESULT STDMETHODCALLTYPE ExecMethod(const BSTR path, const BSTR method, long, IWbemContext*,
@@ -126,6 +177,7 @@ class Services final : public ComObject<IWbemServices> {
     if (ShouldFail("IWbemServices::ExecMethod")) return WBEM_E_FAILED;
     std::optional<ObjectPath> parsed = ParseObjectPath(TextOf(path));
     if (!parsed) return WBEM_E_INVALID_OBJECT_PATH;
+    if (HRESULT hr = CheckProviderAccess(); FAILED(hr)) return hr;
     WbemObject* target = LookUpObject(*parsed);
     if (target == nullptr) return WBEM_E_NOT_FOUND;
     bool isMapper = SameName(target->ClassName(), u"BFn") && parsed->keyName;
@@ -140,6 +192,34 @@ class Services final : public ComObject<IWbemServices> {
     if (out != nullptr) *out = NewOutParameters(bios, response);
     return WBEM_S_NO_ERROR;
   }
+
+ private:
+  bool BoundToApartment() const override { return true; }
+
+  // Without authentication the service cannot tell who calls; below impersonation its
+  // providers cannot act for the caller, and WMI refuses the request.
+  HRESULT CheckProviderAccess() const {
+    if (blanket_.authnLevel < RPC_C_AUTHN_LEVEL_CONNECT) return E_ACCESSDENIED;
+    if (blanket_.impLevel < RPC_C_IMP_LEVEL_IMPERSONATE) return WBEM_E_ACCESS_DENIED;
+    return S_OK;
+  }
+
+  HRESULT Enumerate(const WideText& className, long flags, IEnumWbemClassObject** enumerator) {
+    if ((flags & ~kEnumerationFlags) != 0) return WBEM_E_INVALID_PARAMETER;
+    auto instances = EnumerateInstances(className);
+    HRESULT hr = instances ? CheckProviderAccess() : WBEM_E_INVALID_CLASS;
+    if (SUCCEEDED(hr)) {
+      *enumerator = new InstanceEnumerator(std::move(*instances));
+      return WBEM_S_NO_ERROR;
+    }
+    if (instances)
+      for (WbemObject* instance : *instances) instance->Release();
+    if ((flags & WBEM_FLAG_RETURN_IMMEDIATELY) == 0) return hr;
+    *enumerator = new InstanceEnumerator(hr);
+    return WBEM_S_NO_ERROR;
+  }
+
+  Blanket blanket_;
 };
 
 // Accepts "root\wmi", optionally behind the local machine "\\.\", in any letter case.
