@@ -58,6 +58,24 @@ const ListFile& MaximumListFile() {
   return file;
 }
 
+// A list of exactly `length` characters: the first records of the maximum list, then the
+// platform's own record last (the worst case for the search), padded with line ends.
+std::string PlainListOfLength(std::size_t length) {
+  const auto records = qv::testing::MaximumListRecords(qv::platforms::kPlatformD);
+  const qv::testing::ListRecord& own = records.back();
+  const std::string ownText = std::to_string(own.id) + " " + own.flags + " " + own.line + "\n";
+  std::string text;
+  for (const qv::testing::ListRecord& record : records) {
+    const std::string line =
+        std::to_string(record.id) + " " + record.flags + " " + record.line + "\n";
+    if (text.size() + line.size() + ownText.size() > length) break;
+    text += line;
+  }
+  text += ownText;
+  text.append(length - text.size(), '\n');
+  return text;
+}
+
 void UsePlatformDLaptop(benchmark::State& state) {
   const std::string profile = QV_SOURCE_DIR "/examples/machines/platform-d-laptop.json";
   std::string error;
@@ -114,5 +132,29 @@ void BM_GetDeviceMask(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_GetDeviceMask);
+
+// GetDeviceMask's own work, without the platform object: read the list file, decrypt it and
+// find the record, for lists of 1000 to 7671 characters. The fitted growth is printed as BigO.
+void BM_DeviceMaskOwnWork(benchmark::State& state) {
+  const auto length = static_cast<std::size_t>(state.range(0));
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("qv-bench-own-work-" + std::to_string(getpid()) + ".enc"))
+                               .string();
+  std::ofstream(path, std::ios::binary) << Encrypt(PlainListOfLength(length));
+  for (auto _ : state) {
+    auto content = qv::devicemask::ReadListFile(path.c_str(), ShortReadPolicy::kRefuse);
+    if (!qv::devicemask::DecryptListText(content.text)) state.SkipWithError("decryption failed");
+    benchmark::DoNotOptimize(
+        qv::devicemask::LookUpDeviceMask(content.text, qv::platforms::kPlatformD, true));
+  }
+  std::remove(path.c_str());
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_DeviceMaskOwnWork)
+    ->Arg(1000)
+    ->Arg(2000)
+    ->Arg(4000)
+    ->Arg(qv::testing::kMaximumListLength)
+    ->Complexity(benchmark::oN);
 
 }  // namespace

@@ -79,4 +79,16 @@ void BM_InstallerSession(benchmark::State& state) {
 }
 BENCHMARK(BM_InstallerSession)->Unit(benchmark::kMillisecond);
 
+// What a Linux user pays once per process before the first export: loading the machine
+// profile that QV_MACHINE names (here the example laptop).
+void BM_LoadProfile(benchmark::State& state) {
+  const std::string path = std::string(QV_SOURCE_DIR) + "/examples/machines/platform-d-laptop.json";
+  for (auto _ : state) {
+    std::string error;
+    benchmark::DoNotOptimize(qv::machine::LoadProfile(path, &error));
+    if (!error.empty()) state.SkipWithError(error.c_str());
+  }
+}
+BENCHMARK(BM_LoadProfile)->Unit(benchmark::kMicrosecond);
+
 }  // namespace

@@ -1,5 +1,7 @@
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "netid/adapter_tables.h"
@@ -47,25 +49,37 @@ bool FetchInstanceId(HDEVINFO devices, SP_DEVINFO_DATA& record, InstanceIdBuffer
                                      &requiredSize) != FALSE;
 }
 
-// The rows up to the table's empty row, upper-cased once for the whole walk.
-std::vector<QVString> UpperCasedRows(const PatternTable& table) {
-  std::vector<QVString> rows;
+// The rows up to the table's empty row, prepared once for the whole walk: each as its ASCII
+// image when it has one, else upper-cased for the wide comparison.
+struct PreparedRow {
+  std::optional<std::string> image;
+  QVString upper;
+};
+
+std::vector<PreparedRow> PrepareRows(const PatternTable& table) {
+  std::vector<PreparedRow> rows;
   for (const QVString& row : table) {
     if (row.IsEmpty()) break;
-    rows.push_back(UpperCased(row));
+    PreparedRow prepared{AsciiRowImage(row), QVString()};
+    if (!prepared.image) prepared.upper = UpperCased(row);
+    rows.push_back(std::move(prepared));
   }
   return rows;
 }
 
 // The upper-cased instance ID when it contains one of the rows, else the empty string.
-QVString MatchAgainstRows(const char* instanceId, const std::vector<QVString>& upperRows) {
-  QVString upperId = UpperCased(instanceId);
-  for (const QVString& row : upperRows)
-    if (ContainsRow(upperId, row)) return upperId;
+QVString MatchAgainstRows(const char* instanceId, const std::vector<PreparedRow>& rows) {
+  const std::string idImage = AsciiImage(instanceId);
+  for (const PreparedRow& row : rows) {
+    const bool found = row.image ? ImageContainsRow(idImage, *row.image)
+                                 : ContainsRow(UpperCased(instanceId), row.upper);
+    if (found) return UpperCased(instanceId);
+  }
   return QVString();
 }
 
-QVString FindFirstMatchingDevice(const DeviceInfoSet& devices, const std::vector<QVString>& rows) {
+QVString FindFirstMatchingDevice(const DeviceInfoSet& devices,
+                                 const std::vector<PreparedRow>& rows) {
   SP_DEVINFO_DATA record{};
   record.cbSize = sizeof(SP_DEVINFO_DATA);
   InstanceIdBuffer buffer;
@@ -82,7 +96,9 @@ QVString FindFirstMatchingDevice(const DeviceInfoSet& devices, const std::vector
 int IdentifyWLANManufacturer() {
   DeviceInfoSet devices("PCI");
   if (!devices.IsOpen()) return kNotIdentified;
-  const QVString match = FindFirstMatchingDevice(devices, UpperCasedRows(WLANDeviceIDs()));
+  const QVString match = FindFirstMatchingDevice(devices, PrepareRows(WLANDeviceIDs()));
+  // Tested first: an empty (wide) result would "contain" a vendor text whose conversion failed.
+  if (match.IsEmpty()) return kNotIdentified;
   return match.Find("VEN_14E4", 0) != -1 ? kWLANBroadcom : kNotIdentified;
 }
 

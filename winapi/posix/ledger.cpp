@@ -1,12 +1,20 @@
 #include "winapi/posix/ledger.h"
 
 #include <mutex>
+#include <unordered_map>
 
 namespace qv::standin {
 namespace {
 
+// One Win32 function the stand-in has been asked about: its name and its calls since the last
+// ResetCalls(). Records live as long as the books, so the log and the faults point at them.
+struct CallRecord {
+  std::string name;
+  int count = 0;
+};
+
 struct Fault {
-  std::string call;
+  const CallRecord* call;
   int occurrence;  // counted from when the fault was injected; 0 = every call
   int seen = 0;
 };
@@ -15,12 +23,32 @@ struct Fault {
 // long benchmark runs from growing without end.
 constexpr std::size_t kMaxLoggedCalls = 200000;
 
+// Every call of every stand-in function passes through ShouldFail, so its bookkeeping is kept
+// to a lookup by the address of the caller's name (checked against the text, so a name that
+// does not live at a fixed address is still counted right), a counter and a pointer in the log.
 struct Books {
   std::mutex lock;
-  std::vector<std::string> log;
-  std::map<std::string, int> counts;
+  std::map<std::string, CallRecord> calls;
+  std::unordered_map<const char*, CallRecord*> byAddress;
+  std::vector<const CallRecord*> log;
+  std::vector<std::string> logText;  // what CallLog() last handed out
   std::vector<Fault> faults;
   std::map<Resource, int> held;
+
+  CallRecord& Record(const std::string& name) {
+    CallRecord& record = calls[name];
+    if (record.name.empty()) record.name = name;
+    return record;
+  }
+
+  // The names ShouldFail receives are string literals: their address finds the record.
+  CallRecord& RecordAt(const char* name) {
+    auto cached = byAddress.find(name);
+    if (cached != byAddress.end() && cached->second->name == name) return *cached->second;
+    CallRecord& record = Record(name);
+    byAddress[name] = &record;
+    return record;
+  }
 };
 
 Books& TheBooks() {
@@ -71,11 +99,12 @@ const char* ResourceName(Resource kind) {
 bool ShouldFail(const char* call) {
   Books& books = TheBooks();
   std::lock_guard<std::mutex> guard(books.lock);
-  if (books.log.size() < kMaxLoggedCalls) books.log.emplace_back(call);
-  ++books.counts[call];
+  CallRecord& record = books.RecordAt(call);
+  if (books.log.size() < kMaxLoggedCalls) books.log.push_back(&record);
+  ++record.count;
   bool fail = false;
   for (Fault& fault : books.faults) {
-    if (fault.call != call) continue;
+    if (fault.call != &record) continue;
     ++fault.seen;
     if (fault.occurrence == 0 || fault.seen == fault.occurrence) fail = true;
   }
@@ -85,7 +114,7 @@ bool ShouldFail(const char* call) {
 void InjectFault(const std::string& call, int occurrence) {
   Books& books = TheBooks();
   std::lock_guard<std::mutex> guard(books.lock);
-  books.faults.push_back(Fault{call, occurrence});
+  books.faults.push_back(Fault{&books.Record(call), occurrence});
 }
 
 void ClearFaults() {
@@ -95,21 +124,26 @@ void ClearFaults() {
 }
 
 const std::vector<std::string>& CallLog() {
-  return TheBooks().log;
+  Books& books = TheBooks();
+  std::lock_guard<std::mutex> guard(books.lock);
+  books.logText.clear();
+  books.logText.reserve(books.log.size());
+  for (const CallRecord* call : books.log) books.logText.push_back(call->name);
+  return books.logText;
 }
 
 int CallCount(const std::string& call) {
   Books& books = TheBooks();
   std::lock_guard<std::mutex> guard(books.lock);
-  auto it = books.counts.find(call);
-  return it == books.counts.end() ? 0 : it->second;
+  auto it = books.calls.find(call);
+  return it == books.calls.end() ? 0 : it->second.count;
 }
 
 void ResetCalls() {
   Books& books = TheBooks();
   std::lock_guard<std::mutex> guard(books.lock);
   books.log.clear();
-  books.counts.clear();
+  for (auto& entry : books.calls) entry.second.count = 0;
 }
 
 void Acquire(Resource kind) {

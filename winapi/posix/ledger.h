@@ -42,6 +42,7 @@ void InjectFault(const std::string& call, int occurrence = 0);
 void ClearFaults();
 
 // Calls made since the last ResetCalls(), in order (the first 200000), and their counts by name.
+// The log is a copy taken when CallLog() is called; it stays as it is until the next CallLog().
 const std::vector<std::string>& CallLog();
 int CallCount(const std::string& call);
 void ResetCalls();

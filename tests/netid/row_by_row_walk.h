@@ -1,49 +1,46 @@
-#include "netid/device_walk.h"
+// The reference the snapshot search is checked against: the row-first search as one complete
+// walk of the device set per row, each walk fetching and matching device by device and ending
+// at the first match or at the first instance ID that cannot be fetched.
+#pragma once
 
 #include <new>
 
+#include "netid/adapter_tables.h"
 #include "netid/device_info_set.h"
 #include "netid/hardware_id_match.h"
 #include "netid/process_heap_block.h"
 #include "winapi/win32.h"
 
-namespace qv::netid {
-namespace {
+namespace qv::netid::testing {
 
-// Large enough for any Plug and Play instance ID (Windows caps them at 200 characters).
-constexpr DWORD kInstanceIdChars = 260;
-
-// The record block is sized by sizeof: 28 bytes, as the 32-bit SetupAPI expects.
-static_assert(sizeof(void*) != 4 || sizeof(SP_DEVINFO_DATA) == 28, "32-bit record layout");
-
-}  // namespace
-
-bool IsDevicePresent(const char* enumerator, QVString pattern) {
+inline bool ReferenceIsDevicePresent(const char* enumerator, QVString pattern) {
+  constexpr DWORD kInstanceIdChars = 260;
   DeviceInfoSet devices(enumerator);
   if (!devices.IsOpen()) return false;
   ProcessHeapBlock recordBlock(sizeof(SP_DEVINFO_DATA));
   if (recordBlock.get() == nullptr) return false;
   auto* record = new (recordBlock.get()) SP_DEVINFO_DATA{};
   record->cbSize = sizeof(SP_DEVINFO_DATA);
-
-  const QVString upperPattern = UpperCased(pattern);
+  pattern.MakeUpper();
   char instanceId[kInstanceIdChars];
   for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.get(), index, record); ++index) {
     DWORD requiredSize = 0;
     if (!SetupDiGetDeviceInstanceIdA(devices.get(), record, instanceId, kInstanceIdChars,
                                      &requiredSize))
       return false;
-    if (ContainsRow(UpperCased(instanceId), upperPattern)) return true;
+    QVString id(instanceId);
+    id.MakeUpper();
+    if (id.Find(pattern.GetWide(), 0) != -1) return true;
   }
   return false;
 }
 
-QVString FindFirstPresentRow(const PatternTable& table, const char* enumerator) {
+inline QVString ReferenceRowByRowSearch(const PatternTable& table, const char* enumerator) {
   for (const QVString& row : table) {
     if (row.IsEmpty()) break;
-    if (IsDevicePresent(enumerator, row)) return row;
+    if (ReferenceIsDevicePresent(enumerator, row)) return row;
   }
   return QVString();
 }
 
-}  // namespace qv::netid
+}  // namespace qv::netid::testing
