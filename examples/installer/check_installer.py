@@ -120,7 +120,9 @@ def read_installer(data):
 
 
 def script_has(header, text):
-    return text.encode("utf-16-le") in header
+    """Whether the script's string table holds `text` exactly: up to its terminating NUL, so
+    that a call with an option added ("?c") does not pass for the call without."""
+    return (text + "\0").encode("utf-16-le") in header
 
 
 def check_installer_file(installer, arch, dll, list_file):
