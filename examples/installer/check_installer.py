@@ -231,6 +231,9 @@ def compare(logged, expected):
 
 
 def run_under_wine(args):
+    # The programs run in the work directory: every path given is made absolute first.
+    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix"):
+        setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
     work = pathlib.Path(args.work).resolve()
     if work.exists():
         shutil.rmtree(work)
@@ -242,8 +245,8 @@ def run_under_wine(args):
     require(code == 0, f"qvtool encrypt failed ({code}): {err}")
     list_file = work / "vexasysids.enc"
 
-    installer = build_installer("amd64", pathlib.Path(args.dll).resolve(), list_file, work)
-    check_installer_file(installer, "amd64", pathlib.Path(args.dll), list_file)
+    installer = build_installer("amd64", args.dll, list_file, work)
+    check_installer_file(installer, "amd64", args.dll, list_file)
 
     log, target = work / "answers.log", work / "installed"
     code, _, err = wine.run(installer, "/S", f"/LOG={windows_path(log)}",
