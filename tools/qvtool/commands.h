@@ -16,5 +16,6 @@ void AddLookupCommand(CLI::App& app, int& exitCode);
 void AddSmbiosCommand(CLI::App& app, int& exitCode);
 void AddCaptureCommand(CLI::App& app, int& exitCode);
 void AddGinaCommand(CLI::App& app, int& exitCode);
+void AddDiffCommand(CLI::App& app, int& exitCode);
 
 }  // namespace qvtool

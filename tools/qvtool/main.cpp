@@ -22,6 +22,7 @@ int Run(int argc, char** argv) {
   qvtool::AddEncryptCommand(app, exitCode);
   qvtool::AddDecryptCommand(app, exitCode);
   qvtool::AddLookupCommand(app, exitCode);
+  qvtool::AddDiffCommand(app, exitCode);
   qvtool::AddSmbiosCommand(app, exitCode);
   qvtool::AddCaptureCommand(app, exitCode);
   qvtool::AddGinaCommand(app, exitCode);

@@ -1,0 +1,293 @@
+#!/usr/bin/env python3
+"""Builds the example installer with makensis and checks it.
+
+  check_installer.py static --arch x86|amd64 --dll DLL --list ENC --work DIR
+      builds the installer and checks it without running it: a PE32 (x86) or PE32+ (amd64)
+      program whose compressed data holds exactly this DLL and list, and whose script (and
+      its uninstaller's) makes every call of the example as written there.
+
+  check_installer.py run --dll DLL --qvtool QVTOOL --plain-list TXT --wine-run SCRIPT
+                         --prefix DIR --work DIR
+      the amd64 installer under wine64: encrypts the plain list with qvtool.exe, builds and
+      statically checks the installer, runs it and its uninstaller silently, and compares
+      every answer in their log with what the library answers on the same machine
+      (qvtool.exe report --json and lookup --json, run in the same Wine prefix).
+
+Exit status 0 when every check holds, 1 otherwise.
+"""
+
+import argparse
+import json
+import pathlib
+import shutil
+import struct
+import subprocess
+import sys
+import zlib
+
+HERE = pathlib.Path(__file__).resolve().parent
+SCRIPT = HERE / "qvsupport-example.nsi"
+
+FIRST_HEADER_SIGNATURE = struct.pack("<I", 0xDEADBEEF) + b"NullsoftInst"
+COMPRESSED_BLOCK = 0x80000000
+NO_CRC_FLAG = 4  # otherwise a CRC32 ends the archive
+
+PE_MACHINE = {"x86": 0x014C, "amd64": 0x8664}
+PE_OPTIONAL_MAGIC = {"x86": 0x010B, "amd64": 0x020B}
+
+# The calls as the installer's script text holds them, after "$PLUGINSDIR": stdcall exports
+# without "?c", a null list path, and the DLL unloaded after its last call.
+INSTALL_CALLS = [
+    r"\qvsupport.dll::GetSystemId() i .r0",
+    r"\qvsupport.dll::GetDeviceMask(p 0) i .r1",
+    r"\qvsupport.dll::GetDeviceMaskDecrypt(i r0) i .r2",
+    r"\qvsupport.dll::IsTorvaneSystem(p 0) i .r3",
+    r"\qvsupport.dll::IsSupportedDevice(i r4, i r7) i .r8",
+    r"\qvsupport.dll::GetLANManufacturerID() i .r0",
+    r"\qvsupport.dll::GetWLANManufacturerID() i .r0",
+    r"\qvsupport.dll::GetWWANManufacturerID() i .r0 ?u",
+]
+UNINSTALL_CALLS = [r"\qvsupport.dll::UninstallQVGina(i 0) i .r0 ?u"]
+
+LOG_KEYS = (
+    ["GetSystemId", "GetDeviceMask", "GetDeviceMaskDecrypt", "IsTorvaneSystem", "Mask"]
+    + [f"IsSupportedDevice.bit{bit}" for bit in range(8)]
+    + ["GetLANManufacturerID", "GetWLANManufacturerID", "GetWWANManufacturerID", "UninstallQVGina"]
+)
+
+
+class CheckFailed(Exception):
+    pass
+
+
+def require(condition, message):
+    if not condition:
+        raise CheckFailed(message)
+
+
+# --- the installer file ---
+
+
+def check_pe(data, arch):
+    require(data[:2] == b"MZ", "not an MZ executable")
+    pe = struct.unpack_from("<I", data, 0x3C)[0]
+    require(data[pe : pe + 4] == b"PE\0\0", "no PE signature")
+    machine = struct.unpack_from("<H", data, pe + 4)[0]
+    magic = struct.unpack_from("<H", data, pe + 24)[0]
+    require(machine == PE_MACHINE[arch], f"machine 0x{machine:04X}, expected {arch}")
+    require(magic == PE_OPTIONAL_MAGIC[arch], f"optional header magic 0x{magic:04X}, not {arch}")
+
+
+def data_blocks(data, start, end):
+    """The length-prefixed blocks of one NSIS archive, each inflated when compressed."""
+    blocks = []
+    position = start
+    while position + 4 <= end:
+        word = struct.unpack_from("<I", data, position)[0]
+        size = word & ~COMPRESSED_BLOCK
+        require(position + 4 + size <= end, f"block at {position} runs past the archive")
+        block = data[position + 4 : position + 4 + size]
+        if word & COMPRESSED_BLOCK:
+            block = zlib.decompressobj(-15).decompress(block)
+        blocks.append(block)
+        position += 4 + size
+    return blocks
+
+
+def archive_at(data, offset):
+    """(script header, file blocks, nested archives) of the archive whose first header is at
+    `offset`. The uninstaller is one of the blocks: an archive of its own."""
+    flags = struct.unpack_from("<I", data, offset)[0]
+    header_length, archive_length = struct.unpack_from("<II", data, offset + 20)
+    end = offset + archive_length - (0 if flags & NO_CRC_FLAG else 4)
+    blocks = data_blocks(data, offset + 28, end)
+    require(blocks and len(blocks[0]) == header_length, "script header missing or damaged")
+    nested = []
+    for block in blocks[1:]:
+        inner = block.find(FIRST_HEADER_SIGNATURE)
+        if inner >= 4:
+            nested.append(archive_at(block, inner - 4))
+    return blocks[0], blocks[1:], nested
+
+
+def read_installer(data):
+    offset = 0
+    while offset + 28 <= len(data):
+        if data[offset + 4 : offset + 20] == FIRST_HEADER_SIGNATURE:
+            return archive_at(data, offset)
+        offset += 512
+    raise CheckFailed("no NSIS archive in the file")
+
+
+def script_has(header, text):
+    """Whether the script's string table holds `text` exactly: up to its terminating NUL, so
+    that a call with an option added ("?c") does not pass for the call without."""
+    return (text + "\0").encode("utf-16-le") in header
+
+
+def check_installer_file(installer, arch, dll, list_file):
+    data = installer.read_bytes()
+    check_pe(data, arch)
+    header, files, nested = read_installer(data)
+    dll_bytes, list_bytes = dll.read_bytes(), list_file.read_bytes()
+    try:
+        check_pe(dll_bytes, arch)  # System can load only a DLL of its own kind
+    except CheckFailed as mismatch:
+        raise CheckFailed(f"{dll}: {mismatch}")
+    require(dll_bytes in files, f"{installer.name} does not carry {dll}")
+    require(list_bytes in files, f"{installer.name} does not carry {list_file}")
+    for call in INSTALL_CALLS:
+        require(script_has(header, call), f"the installer does not call {call}")
+    require(len(nested) == 1, "no uninstaller inside the installer")
+    uninstall_header, uninstall_files, _ = nested[0]
+    require(dll_bytes in uninstall_files, "the uninstaller does not carry the DLL")
+    for call in UNINSTALL_CALLS:
+        require(script_has(uninstall_header, call), f"the uninstaller does not call {call}")
+    print(f"{installer.name}: {arch} PE, carries the DLL and the list, makes every call")
+
+
+def build_installer(arch, dll, list_file, work):
+    work.mkdir(parents=True, exist_ok=True)
+    installer = work / f"qvsupport-example-{arch}.exe"
+    command = [
+        shutil.which("makensis") or "makensis", "-V2", f"-DQV_ARCH={arch}", f"-DQV_DLL={dll}",
+        f"-DQV_LIST={list_file}", f"-DQV_OUTFILE={installer}", str(SCRIPT),
+    ]
+    result = subprocess.run(command, capture_output=True, text=True)
+    require(result.returncode == 0, "makensis failed:\n" + result.stdout + result.stderr)
+    return installer
+
+
+# --- running it under wine64 ---
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class Wine:
+    def __init__(self, wine_run, prefix, cwd):
+        self.base = [str(wine_run), "--prefix", str(prefix)]
+        self.cwd = cwd
+
+    def run(self, *args):
+        result = subprocess.run(self.base + [str(a) for a in args], cwd=self.cwd,
+                                capture_output=True, text=True, timeout=300)
+        return result.returncode, result.stdout, result.stderr
+
+
+def read_log(log):
+    require(log.exists(), f"the installer wrote no log at {log}")
+    answers = {}
+    for line in log.read_text().splitlines():
+        key, _, value = line.partition("=")
+        require(key not in answers, f"{key} logged twice")
+        answers[key] = value
+    missing = [key for key in LOG_KEYS if key not in answers]
+    require(not missing, f"the log lacks {', '.join(missing)}")
+    failed = [key for key, value in answers.items() if value == "error"]
+    require(not failed, f"the System plugin could not call {', '.join(failed)}")
+    return answers
+
+
+def library_answers(wine, qvtool, list_file):
+    code, out, err = wine.run(qvtool, "report", "--json", "--list", windows_path(list_file))
+    require(code == 0, f"qvtool report failed ({code}): {err}")
+    report = json.loads(out)
+    code, out, err = wine.run(qvtool, "lookup", windows_path(list_file),
+                              str(report["systemId"]), "--json")
+    require(code in (0, 1), f"qvtool lookup failed ({code}): {err}")
+    lookup = json.loads(out)
+    device_mask = report["deviceMask"]["result"]
+    mask = device_mask & 0xFF if device_mask >= 0 else 0
+    expected = {
+        "GetSystemId": report["systemId"],
+        "GetDeviceMask": device_mask,
+        "GetDeviceMaskDecrypt": lookup["getDeviceMaskDecrypt"],
+        "IsTorvaneSystem": int(report["torvane"]),
+        "Mask": mask,
+        "GetLANManufacturerID": report["lan"]["code"],
+        "GetWLANManufacturerID": report["wlan"]["code"],
+        "GetWWANManufacturerID": report["wwan"]["code"],
+        "UninstallQVGina": 0,
+    }
+    if device_mask >= 0:
+        expected["LineCode"] = device_mask >> 8
+    for bit in range(8):
+        expected[f"IsSupportedDevice.bit{bit}"] = mask & (1 << bit)
+    return expected
+
+
+def compare(logged, expected):
+    differences = [
+        f"{key}: the installer logged {logged.get(key)!r}, the library answers {value}"
+        for key, value in expected.items()
+        if logged.get(key) != str(value)
+    ]
+    extra = sorted(set(logged) - set(expected))
+    if extra:
+        differences.append(f"logged but not expected: {', '.join(extra)}")
+    require(not differences, "\n".join(differences))
+
+
+def run_under_wine(args):
+    # The programs run in the work directory: every path given is made absolute first.
+    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix"):
+        setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
+    work = pathlib.Path(args.work).resolve()
+    if work.exists():
+        shutil.rmtree(work)
+    work.mkdir(parents=True)
+    wine = Wine(args.wine_run, args.prefix, work)
+
+    code, _, err = wine.run(args.qvtool, "encrypt", windows_path(args.plain_list), "-o",
+                            windows_path(work))
+    require(code == 0, f"qvtool encrypt failed ({code}): {err}")
+    list_file = work / "vexasysids.enc"
+
+    installer = build_installer("amd64", args.dll, list_file, work)
+    check_installer_file(installer, "amd64", args.dll, list_file)
+
+    log, target = work / "answers.log", work / "installed"
+    code, _, err = wine.run(installer, "/S", f"/LOG={windows_path(log)}",
+                            f"/D={windows_path(target)}")
+    require(code == 0, f"the installer exited with {code}: {err}")
+    uninstaller = target / "uninstall.exe"
+    require(uninstaller.exists(), "the installer wrote no uninstaller")
+    code, _, err = wine.run(uninstaller, "/S", f"/LOG={windows_path(log)}",
+                            f"_?={windows_path(target)}")
+    require(code == 0, f"the uninstaller exited with {code}: {err}")
+
+    logged = read_log(log)
+    compare(logged, library_answers(wine, args.qvtool, list_file))
+    print(f"{installer.name} under wine64 logged what the library answers:")
+    print(log.read_text(), end="")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    modes = parser.add_subparsers(dest="mode", required=True)
+    static = modes.add_parser("static")
+    static.add_argument("--arch", choices=sorted(PE_MACHINE), required=True)
+    static.add_argument("--dll", required=True)
+    static.add_argument("--list", required=True)
+    static.add_argument("--work", required=True)
+    run = modes.add_parser("run")
+    for option in ("--dll", "--qvtool", "--plain-list", "--wine-run", "--prefix", "--work"):
+        run.add_argument(option, required=True)
+    args = parser.parse_args()
+    try:
+        if args.mode == "static":
+            dll, list_file = pathlib.Path(args.dll).resolve(), pathlib.Path(args.list).resolve()
+            installer = build_installer(args.arch, dll, list_file, pathlib.Path(args.work))
+            check_installer_file(installer, args.arch, dll, list_file)
+        else:
+            run_under_wine(args)
+    except (CheckFailed, subprocess.TimeoutExpired) as failure:
+        print(f"check_installer: {failure}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
