@@ -19,6 +19,9 @@ using qv::standin::Resource;
 constexpr DWORD kKnownFlags =
     DIGCF_DEFAULT | DIGCF_PRESENT | DIGCF_ALLCLASSES | DIGCF_PROFILE | DIGCF_DEVICEINTERFACE;
 
+// Long runs (benchmarks, sweeps) keep only the first requests since the last reset.
+constexpr std::size_t kMaxLoggedRequests = 10000;
+
 // The class every device of the model reports: the model records no setup classes.
 constexpr GUID kStandInDeviceClass = {
     0x6a5c0f3e, 0x41d2, 0x4b7a, {0x9e, 0x13, 0x52, 0x0c, 0x7d, 0x88, 0x31, 0xa4}};
@@ -89,7 +92,7 @@ void LogRequest(const GUID* classGuid, LPCSTR enumerator, DWORD flags) {
   request.flags = flags;
   SetBooks& books = Books();
   std::lock_guard<std::mutex> guard(books.lock);
-  books.requests.push_back(std::move(request));
+  if (books.requests.size() < kMaxLoggedRequests) books.requests.push_back(std::move(request));
 }
 
 bool SameGuid(const GUID& a, const GUID& b) {
@@ -163,8 +166,8 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, H
       return INVALID_HANDLE_VALUE;
     }
     // Every device of the model reports the one stand-in class; any other class is empty.
-    const bool classMatches = (flags & DIGCF_ALLCLASSES) != 0 || classGuid == nullptr ||
-                              SameGuid(*classGuid, kStandInDeviceClass);
+    const bool classMatches =
+        (flags & DIGCF_ALLCLASSES) != 0 || SameGuid(*classGuid, kStandInDeviceClass);
     if (classMatches)
       set->instanceIds = DevicesOf(machine, set->walkKey, (flags & DIGCF_PRESENT) != 0);
   }

@@ -58,7 +58,7 @@ struct DeviceWalkCounts {
 DeviceWalkCounts DeviceWalks(const std::string& enumerator);
 
 // The arguments of every SetupDiGetClassDevsA call, in order, so tests can pin what a caller
-// asked for (refused calls included).
+// asked for (refused calls included); the first 10000 since the last ResetDeviceWalks().
 struct DeviceSetRequest {
   bool classGuidGiven = false;
   bool enumeratorGiven = false;
