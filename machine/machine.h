@@ -76,12 +76,20 @@ struct FaultSpec {
   int occurrence = 0;
 };
 
+// Plug and Play devices by enumerator ("PCI", "USB"), as Windows instance IDs in enumeration
+// order.
+using DeviceList = std::map<std::string, std::vector<std::string>>;
+
 struct Machine {
   std::string description;  // where it came from: "Linux host" or the profile's path
   OsVersion os;
   std::optional<std::uint8_t> acLineStatus;  // absent: GetSystemPowerStatus fails
   std::optional<Wmi> wmi;                    // absent: the WMI locator cannot be created
-  std::map<std::string, std::vector<std::string>> devices;  // "PCI"/"USB" -> instance IDs
+  DeviceList devices;                        // present now
+  // Installed once and still known to Windows, but not present now (a removed USB modem, a
+  // card taken out): SetupAPI lists them only when DIGCF_PRESENT is not asked for. The Linux
+  // host has none.
+  DeviceList notPresentDevices;
   Registry registry;
   std::vector<FaultSpec> faults;
 };

@@ -72,7 +72,8 @@ void ReadSections(const Json& root, ProfileReader& reader, Machine* machine) {
   if (root.contains("wmi")) machine->wmi = profile::ReadWmi(root["wmi"], reader);
   if (root.contains("devices")) {
     if (auto devices = profile::ReadDevices(root["devices"], reader)) {
-      machine->devices = std::move(*devices);
+      machine->devices = std::move(devices->present);
+      machine->notPresentDevices = std::move(devices->notPresent);
     }
   }
   if (root.contains("registry")) {

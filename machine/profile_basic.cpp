@@ -27,6 +27,18 @@ std::optional<std::vector<std::string>> ReadStringList(const Json& value, const 
   return strings;
 }
 
+// The "PCI" and "USB" lists of one object of instance IDs; false when one is malformed.
+bool ReadDeviceLists(const Json& value, const std::string& key, ProfileReader& reader,
+                     DeviceList& lists) {
+  for (const char* enumerator : {"PCI", "USB"}) {
+    if (!value.contains(enumerator)) continue;
+    auto ids = ReadStringList(value[enumerator], Member(key, enumerator), reader);
+    if (!ids) return false;
+    lists[enumerator] = std::move(*ids);
+  }
+  return true;
+}
+
 std::optional<FaultSpec> ReadFault(const Json& value, const std::string& key,
                                    ProfileReader& reader) {
   if (!reader.Object(value, key)) return std::nullopt;
@@ -90,13 +102,15 @@ std::optional<std::uint8_t> ReadPower(const Json& value, ProfileReader& reader) 
 
 std::optional<Devices> ReadDevices(const Json& value, ProfileReader& reader) {
   if (!reader.Object(value, "devices")) return std::nullopt;
-  reader.CheckKeys(value, "devices", {"PCI", "USB"});
+  reader.CheckKeys(value, "devices", {"PCI", "USB", "notPresent"});
   Devices devices;
-  for (const char* enumerator : {"PCI", "USB"}) {
-    if (!value.contains(enumerator)) continue;
-    auto ids = ReadStringList(value[enumerator], Member("devices", enumerator), reader);
-    if (!ids) return std::nullopt;
-    devices[enumerator] = std::move(*ids);
+  if (!ReadDeviceLists(value, "devices", reader, devices.present)) return std::nullopt;
+  if (value.contains("notPresent")) {
+    const Json& notPresent = value["notPresent"];
+    const std::string key = Member("devices", "notPresent");
+    if (!reader.Object(notPresent, key)) return std::nullopt;
+    reader.CheckKeys(notPresent, key, {"PCI", "USB"});
+    if (!ReadDeviceLists(notPresent, key, reader, devices.notPresent)) return std::nullopt;
   }
   return devices;
 }

@@ -9,7 +9,10 @@
 
 namespace qv::machine::profile {
 
-using Devices = std::map<std::string, std::vector<std::string>>;
+struct Devices {
+  DeviceList present;
+  DeviceList notPresent;
+};
 
 std::optional<OsVersion> ReadOs(const Json& value, ProfileReader& reader);
 std::optional<std::uint8_t> ReadPower(const Json& value, ProfileReader& reader);

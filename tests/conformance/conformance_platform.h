@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 namespace qv::conformance {
 
@@ -23,6 +24,27 @@ class ScopedRegistryKey {
  private:
   std::string path_;
   bool ok_ = false;
+};
+
+// Devices for the SetupAPI tests. The stand-in's machine gets, for the lifetime of the object,
+// the present devices `present()` and the installed but not present devices `notPresent()`
+// (PCI and USB instance IDs). Windows and Wine list their own device trees, which a test cannot
+// change: there ok() is false and both lists are empty, so the tests must hold for any tree.
+class ScopedTestDevices {
+ public:
+  ScopedTestDevices();
+  ~ScopedTestDevices();
+  ScopedTestDevices(const ScopedTestDevices&) = delete;
+  ScopedTestDevices& operator=(const ScopedTestDevices&) = delete;
+
+  bool ok() const { return ok_; }
+  const std::vector<std::string>& present() const { return present_; }
+  const std::vector<std::string>& notPresent() const { return notPresent_; }
+
+ private:
+  bool ok_ = false;
+  std::vector<std::string> present_;
+  std::vector<std::string> notPresent_;
 };
 
 // An application name and command line for CreateProcessA.

@@ -42,6 +42,36 @@ ScopedRegistryKey::~ScopedRegistryKey() {
   machine::Current().registry.erase(path_);
 }
 
+namespace {
+
+// What the machine listed before the test added its devices, restored afterwards.
+struct SavedDevices {
+  machine::DeviceList devices;
+  machine::DeviceList notPresentDevices;
+};
+SavedDevices savedDevices;
+
+}  // namespace
+
+ScopedTestDevices::ScopedTestDevices()
+    : present_{"PCI\\VEN_1AF4&DEV_1041&SUBSYS_11001AF4&REV_01\\3&267A616A&0&18",
+               "USB\\VID_2E9C&PID_0042&MI_00\\6&2F3E4D5C&0&0000"},
+      notPresent_{"PCI\\VEN_1AF4&DEV_1042&SUBSYS_11001AF4&REV_01\\3&267A616A&0&20",
+                  "USB\\VID_2E9C&PID_0043\\5&2D8F3A2B&0&4"} {
+  machine::Machine& machine = machine::Current();
+  savedDevices = {machine.devices, machine.notPresentDevices};
+  for (const std::string& id : present_) machine.devices[id.substr(0, 3)].push_back(id);
+  for (const std::string& id : notPresent_)
+    machine.notPresentDevices[id.substr(0, 3)].push_back(id);
+  ok_ = true;
+}
+
+ScopedTestDevices::~ScopedTestDevices() {
+  machine::Machine& machine = machine::Current();
+  machine.devices = savedDevices.devices;
+  machine.notPresentDevices = savedDevices.notPresentDevices;
+}
+
 ChildProgram QuickChild() {
   return {"/bin/sh", "sh -c \"exit 0\""};
 }

@@ -39,6 +39,7 @@ TEST(HostMachine, EmptyTreeGivesBareWindowsMachine) {
   EXPECT_FALSE(machine->wmi->bios);
   EXPECT_TRUE(machine->registry.empty());
   EXPECT_TRUE(machine->faults.empty());
+  EXPECT_TRUE(machine->notPresentDevices.empty()) << "the host knows only present devices";
 }
 
 TEST(HostMachine, RawSmbiosTableIsOneInstance) {

@@ -26,7 +26,8 @@ constexpr const char* kFullProfile = R"({
   },
   "devices": {
     "PCI": [ "PCI\\VEN_8086&DEV_10F5&SUBSYS_5A621F7A&REV_03\\3&21436425&0&C8" ],
-    "USB": []
+    "USB": [],
+    "notPresent": { "USB": [ "USB\\VID_2E9C&PID_4A10\\5&2D8F3A2B&0&3" ] }
   },
   "registry": {
     "HKLM\\Software\\Vexa\\QuickView": {
@@ -59,6 +60,7 @@ void ExpectMachineWithNothing(const Machine& machine) {
   EXPECT_FALSE(machine.acLineStatus.has_value());
   EXPECT_FALSE(machine.wmi.has_value());
   EXPECT_TRUE(machine.devices.empty());
+  EXPECT_TRUE(machine.notPresentDevices.empty());
   EXPECT_TRUE(machine.registry.empty());
   EXPECT_TRUE(machine.faults.empty());
 }
@@ -99,6 +101,8 @@ TEST(MachineProfile, FullProfileLoadsEveryFacility) {
   EXPECT_EQ(machine->devices.at("PCI")[0],
             "PCI\\VEN_8086&DEV_10F5&SUBSYS_5A621F7A&REV_03\\3&21436425&0&C8");
   EXPECT_TRUE(machine->devices.at("USB").empty());
+  EXPECT_EQ(machine->notPresentDevices,
+            (qv::machine::DeviceList{{"USB", {"USB\\VID_2E9C&PID_4A10\\5&2D8F3A2B&0&3"}}}));
 
   ASSERT_EQ(machine->registry.size(), 1u) << "key paths compare case-insensitively";
   const auto& key = machine->registry.at("SOFTWARE\\Vexa\\QuickView");

@@ -2,6 +2,7 @@
 // adapter walks make of them, and refuse bad arguments without crashing or leaking.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "tests/netid/simulated_machine.h"
 #include "winapi/win32.h"
@@ -74,6 +75,7 @@ TEST_F(SetupApiStandInTest, RefusesBadHandlesRecordsAndFlags) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
   EXPECT_EQ(SetupDiGetClassDevsA(nullptr, "PCI", nullptr, 0x100 | DIGCF_ALLCLASSES),
             INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
 
   HDEVINFO set = SetupDiGetClassDevsA(nullptr, "PCI", nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
   SP_DEVINFO_DATA record = FreshRecord();
@@ -97,20 +99,81 @@ TEST_F(SetupApiStandInTest, RefusesBadHandlesRecordsAndFlags) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
 }
 
-TEST_F(SetupApiStandInTest, UnknownEnumeratorGivesAnEmptySetAndNullGivesEveryDevice) {
+TEST_F(SetupApiStandInTest, UnknownEnumeratorIsInvalidDataAndNullGivesEveryDevice) {
   AddPci("PCI\\A");
   AddUsb("USB\\B");
   SP_DEVINFO_DATA record = FreshRecord();
 
-  HDEVINFO none = SetupDiGetClassDevsA(nullptr, "PCMCIA", nullptr, DIGCF_ALLCLASSES);
+  EXPECT_EQ(SetupDiGetClassDevsA(nullptr, "PCMCIA", nullptr, DIGCF_ALLCLASSES),
+            INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_DATA));
+  EXPECT_EQ(standin::Outstanding(standin::Resource::DeviceSet), 0);
+  // An enumerator the machine lists only removed devices of is known all the same.
+  machine_->notPresentDevices["PCMCIA"] = {"PCMCIA\\C"};
+  HDEVINFO known =
+      SetupDiGetClassDevsA(nullptr, "pcmcia", nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+  ASSERT_NE(known, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(SetupDiEnumDeviceInfo(known, 0, &record));
+  SetupDiDestroyDeviceInfoList(known);
+
+  // PCI and USB are known on every machine, even with no device listed.
+  machine_->devices.clear();
+  HDEVINFO none = SetupDiGetClassDevsA(nullptr, "USB", nullptr, DIGCF_ALLCLASSES);
   ASSERT_NE(none, INVALID_HANDLE_VALUE);
   EXPECT_FALSE(SetupDiEnumDeviceInfo(none, 0, &record));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_NO_MORE_ITEMS));
   SetupDiDestroyDeviceInfoList(none);
 
+  AddPci("PCI\\A");
+  AddUsb("USB\\B");
   HDEVINFO all = SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_ALLCLASSES);
   EXPECT_TRUE(SetupDiEnumDeviceInfo(all, 1, &record));
-  EXPECT_FALSE(SetupDiEnumDeviceInfo(all, 2, &record));
+  EXPECT_TRUE(SetupDiEnumDeviceInfo(all, 2, &record)) << "the removed PCMCIA device";
+  EXPECT_FALSE(SetupDiEnumDeviceInfo(all, 3, &record));
   SetupDiDestroyDeviceInfoList(all);
+}
+
+TEST_F(SetupApiStandInTest, DevicesThatAreNotPresentAreListedOnlyWithoutThePresentFlag) {
+  AddPci("PCI\\VEN_1111&DEV_0001\\PRESENT");
+  machine_->notPresentDevices["PCI"] = {"PCI\\VEN_1111&DEV_0002\\GONE"};
+  auto ids = [](DWORD flags) {
+    std::vector<std::string> found;
+    HDEVINFO set = SetupDiGetClassDevsA(nullptr, "PCI", nullptr, flags);
+    SP_DEVINFO_DATA record = FreshRecord();
+    char id[64];
+    for (DWORD i = 0; SetupDiEnumDeviceInfo(set, i, &record); ++i) {
+      if (SetupDiGetDeviceInstanceIdA(set, &record, id, sizeof id, nullptr)) found.push_back(id);
+    }
+    SetupDiDestroyDeviceInfoList(set);
+    return found;
+  };
+  EXPECT_EQ(ids(DIGCF_PRESENT | DIGCF_ALLCLASSES),
+            std::vector<std::string>{"PCI\\VEN_1111&DEV_0001\\PRESENT"});
+  EXPECT_EQ(ids(DIGCF_ALLCLASSES), (std::vector<std::string>{"PCI\\VEN_1111&DEV_0001\\PRESENT",
+                                                             "PCI\\VEN_1111&DEV_0002\\GONE"}));
+}
+
+TEST_F(SetupApiStandInTest, ClassAndInterfaceSetsAreEmptyAndRequestsAreLogged) {
+  AddPci("PCI\\A");
+  const GUID otherClass = {0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}};
+  SP_DEVINFO_DATA record = FreshRecord();
+  HDEVINFO byClass = SetupDiGetClassDevsA(&otherClass, "PCI", nullptr, DIGCF_PRESENT);
+  ASSERT_NE(byClass, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(SetupDiEnumDeviceInfo(byClass, 0, &record));
+  SetupDiDestroyDeviceInfoList(byClass);
+  HDEVINFO interfaces =
+      SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_DEVICEINTERFACE | DIGCF_ALLCLASSES);
+  ASSERT_NE(interfaces, INVALID_HANDLE_VALUE);
+  EXPECT_FALSE(SetupDiEnumDeviceInfo(interfaces, 0, &record));
+  SetupDiDestroyDeviceInfoList(interfaces);
+
+  const std::vector<standin::DeviceSetRequest> requests = standin::DeviceSetRequests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_TRUE(requests[0].classGuidGiven);
+  EXPECT_EQ(requests[0].enumerator, "PCI");
+  EXPECT_EQ(requests[0].flags, static_cast<DWORD>(DIGCF_PRESENT));
+  EXPECT_FALSE(requests[1].enumeratorGiven);
+  EXPECT_EQ(requests[1].flags, static_cast<DWORD>(DIGCF_DEVICEINTERFACE | DIGCF_ALLCLASSES));
 }
 
 TEST_F(SetupApiStandInTest, InjectedFaultsFailTheCallTheWindowsWay) {

@@ -29,6 +29,7 @@ Machine FullMachine() {
   machine.wmi = wmi;
   machine.devices["PCI"] = {"PCI\\VEN_14E4&DEV_1600&SUBSYS_00011F7A&REV_01\\3&1&0&20"};
   machine.devices["USB"] = {};
+  machine.notPresentDevices["USB"] = {"USB\\VID_2E9C&PID_0042\\5&2D8F3A2B&0&3"};
   machine.registry["SOFTWARE\\Vexa"]["Text"] = {1, {'a', 'b', 0}};
   machine.registry["SOFTWARE\\Vexa"]["Number"] = {4, {5, 0, 0, 1}};
   machine.registry["SOFTWARE\\Vexa"]["Bytes"] = {3, {0xDE, 0xAD, 0x00}};
@@ -54,6 +55,7 @@ TEST(ProfileWriter, WrittenProfileLoadsBackAsTheSameMachine) {
   EXPECT_EQ(function.results, original.wmi->bios->functions[1].results);
   EXPECT_EQ(loaded->wmi->bios->functions[0].args, (std::vector<std::uint32_t>{1, 2}));
   EXPECT_EQ(loaded->devices, original.devices);
+  EXPECT_EQ(loaded->notPresentDevices, original.notPresentDevices);
   const auto& key = loaded->registry.at("SOFTWARE\\Vexa");
   for (const char* name : {"Text", "Number", "Bytes"}) {
     EXPECT_EQ(key.at(name).type, original.registry.at("SOFTWARE\\Vexa").at(name).type) << name;

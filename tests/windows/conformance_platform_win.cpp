@@ -25,6 +25,10 @@ ScopedRegistryKey::~ScopedRegistryKey() {
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, path_.c_str());
 }
 
+// Windows and Wine list their own devices; a test cannot add any.
+ScopedTestDevices::ScopedTestDevices() = default;
+ScopedTestDevices::~ScopedTestDevices() = default;
+
 namespace {
 
 std::string SystemProgram(const char* file) {

@@ -72,6 +72,11 @@ Json ProfileJson(const qv::machine::Machine& machine) {
   if (machine.wmi) profile["wmi"] = WmiJson(*machine.wmi);
   Json devices = Json::object();
   for (const auto& [enumerator, ids] : machine.devices) devices[enumerator] = ids;
+  if (!machine.notPresentDevices.empty()) {
+    Json notPresent = Json::object();
+    for (const auto& [enumerator, ids] : machine.notPresentDevices) notPresent[enumerator] = ids;
+    devices["notPresent"] = notPresent;
+  }
   profile["devices"] = devices;
   if (!machine.registry.empty()) profile["registry"] = RegistryJson(machine.registry);
   if (!machine.faults.empty()) {

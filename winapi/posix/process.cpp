@@ -25,6 +25,7 @@ constexpr DWORD kUnsupportedFlags =
 struct StartLog {
   std::mutex lock;
   std::vector<ProcessStartRecord> records;
+  std::vector<ProcessWaitRecord> waits;
 };
 
 StartLog& TheStartLog() {
@@ -36,6 +37,12 @@ void RecordStart(const ProcessStartRecord& record) {
   StartLog& log = TheStartLog();
   std::lock_guard<std::mutex> guard(log.lock);
   log.records.push_back(record);
+}
+
+void RecordWait(int pid, DWORD milliseconds) {
+  StartLog& log = TheStartLog();
+  std::lock_guard<std::mutex> guard(log.lock);
+  log.waits.push_back({pid, milliseconds});
 }
 
 // The argument and environment vectors posix_spawn takes, kept alive with their strings.
@@ -168,10 +175,17 @@ std::vector<ProcessStartRecord> ProcessStarts() {
   return log.records;
 }
 
+std::vector<ProcessWaitRecord> ProcessWaits() {
+  StartLog& log = TheStartLog();
+  std::lock_guard<std::mutex> guard(log.lock);
+  return log.waits;
+}
+
 void ClearProcessStarts() {
   StartLog& log = TheStartLog();
   std::lock_guard<std::mutex> guard(log.lock);
   log.records.clear();
+  log.waits.clear();
 }
 
 }  // namespace qv::standin
@@ -219,5 +233,6 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
   }
   // The child outlives the handle for as long as the wait holds it.
   std::shared_ptr<qv::standin::ChildProcess> child = waitable->child();
+  qv::standin::RecordWait(static_cast<int>(child->pid()), milliseconds);
   return child->WaitForEnd(milliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }

@@ -22,6 +22,7 @@ class ChildProcess {
   // True once the child has ended (and been reaped); waits at most `milliseconds`
   // (INFINITE: without limit).
   bool WaitForEnd(DWORD milliseconds);
+  pid_t pid() const { return pid_; }
 
  private:
   bool TryReap();

@@ -20,7 +20,15 @@ struct ProcessStartRecord {
   int pid = 0;      // the child's process ID when started
 };
 
+// One WaitForSingleObject on a process or thread handle: whose, and the time-out it was given.
+struct ProcessWaitRecord {
+  int pid = 0;
+  DWORD milliseconds = 0;
+};
+
 std::vector<ProcessStartRecord> ProcessStarts();
+std::vector<ProcessWaitRecord> ProcessWaits();
+// Clears the starts and the waits.
 void ClearProcessStarts();
 
 }  // namespace qv::standin

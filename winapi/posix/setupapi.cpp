@@ -19,6 +19,9 @@ using qv::standin::Resource;
 constexpr DWORD kKnownFlags =
     DIGCF_DEFAULT | DIGCF_PRESENT | DIGCF_ALLCLASSES | DIGCF_PROFILE | DIGCF_DEVICEINTERFACE;
 
+// Long runs (benchmarks, sweeps) keep only the first requests since the last reset.
+constexpr std::size_t kMaxLoggedRequests = 10000;
+
 // The class every device of the model reports: the model records no setup classes.
 constexpr GUID kStandInDeviceClass = {
     0x6a5c0f3e, 0x41d2, 0x4b7a, {0x9e, 0x13, 0x52, 0x0c, 0x7d, 0x88, 0x31, 0xa4}};
@@ -34,6 +37,7 @@ struct SetBooks {
   std::mutex lock;
   std::set<DeviceSet*> open;
   std::map<std::string, qv::standin::DeviceWalkCounts> walks;
+  std::vector<qv::standin::DeviceSetRequest> requests;
 };
 
 SetBooks& Books() {
@@ -47,13 +51,52 @@ std::string UpperAscii(std::string text) {
   return text;
 }
 
-std::vector<std::string> PresentDevices(const std::string& walkKey) {
-  std::vector<std::string> ids;
-  for (const auto& [enumerator, devices] : qv::machine::Current().devices) {
+// The standard bus enumerators, which every PC has even when no device of theirs is listed.
+bool IsStandardEnumerator(const std::string& walkKey) {
+  return walkKey == "PCI" || walkKey == "USB";
+}
+
+// Whether Windows would know the enumerator: a standard one, or one the machine lists devices
+// (present or not) under. An empty key stands for every enumerator.
+bool EnumeratorIsKnown(const qv::machine::Machine& machine, const std::string& walkKey) {
+  if (walkKey.empty() || IsStandardEnumerator(walkKey)) return true;
+  for (const auto* lists : {&machine.devices, &machine.notPresentDevices})
+    for (const auto& entry : *lists)
+      if (UpperAscii(entry.first) == walkKey) return true;
+  return false;
+}
+
+void AppendDevices(const qv::machine::DeviceList& lists, const std::string& walkKey,
+                   std::vector<std::string>& ids) {
+  for (const auto& [enumerator, devices] : lists) {
     if (!walkKey.empty() && UpperAscii(enumerator) != walkKey) continue;
     ids.insert(ids.end(), devices.begin(), devices.end());
   }
+}
+
+// The devices of a set: those present now, and with `presentOnly` false also those installed
+// but not present.
+std::vector<std::string> DevicesOf(const qv::machine::Machine& machine, const std::string& walkKey,
+                                   bool presentOnly) {
+  std::vector<std::string> ids;
+  AppendDevices(machine.devices, walkKey, ids);
+  if (!presentOnly) AppendDevices(machine.notPresentDevices, walkKey, ids);
   return ids;
+}
+
+void LogRequest(const GUID* classGuid, LPCSTR enumerator, DWORD flags) {
+  qv::standin::DeviceSetRequest request;
+  request.classGuidGiven = classGuid != nullptr;
+  request.enumeratorGiven = enumerator != nullptr;
+  if (enumerator != nullptr) request.enumerator = enumerator;
+  request.flags = flags;
+  SetBooks& books = Books();
+  std::lock_guard<std::mutex> guard(books.lock);
+  if (books.requests.size() < kMaxLoggedRequests) books.requests.push_back(std::move(request));
+}
+
+bool SameGuid(const GUID& a, const GUID& b) {
+  return std::memcmp(&a, &b, sizeof(GUID)) == 0;
 }
 
 BOOL Fail(DWORD error) {
@@ -98,23 +141,36 @@ const std::string* DeviceOfRecord(const DeviceSet& set, PSP_DEVINFO_DATA data) {
 
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND /*hwndParent*/,
                                      DWORD flags) {
+  LogRequest(classGuid, enumerator, flags);
   if (qv::standin::ShouldFail("SetupDiGetClassDevsA")) {
     SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return INVALID_HANDLE_VALUE;
   }
-  if ((flags & ~kKnownFlags) != 0 || (flags & DIGCF_DEVICEINTERFACE) != 0) {
+  if ((flags & ~kKnownFlags) != 0) {
     SetLastError(ERROR_INVALID_FLAGS);
     return INVALID_HANDLE_VALUE;
   }
-  // Without DIGCF_ALLCLASSES a class must be named; the model has no classes to filter by.
-  if ((flags & DIGCF_ALLCLASSES) == 0) {
+  // Without DIGCF_ALLCLASSES a class must be named.
+  if ((flags & DIGCF_ALLCLASSES) == 0 && classGuid == nullptr) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  (void)classGuid;  // ignored with DIGCF_ALLCLASSES, as on Windows
+  const qv::machine::Machine& machine = qv::machine::Current();
   auto set = std::make_unique<DeviceSet>();
   set->walkKey = enumerator != nullptr ? UpperAscii(enumerator) : std::string();
-  set->instanceIds = PresentDevices(set->walkKey);
+  // A device-interface set is keyed by a device instance ID, not an enumerator name, and holds
+  // the devices that expose an interface: the model has none, so the set is empty.
+  if ((flags & DIGCF_DEVICEINTERFACE) == 0) {
+    if (!EnumeratorIsKnown(machine, set->walkKey)) {
+      SetLastError(ERROR_INVALID_DATA);
+      return INVALID_HANDLE_VALUE;
+    }
+    // Every device of the model reports the one stand-in class; any other class is empty.
+    const bool classMatches =
+        (flags & DIGCF_ALLCLASSES) != 0 || SameGuid(*classGuid, kStandInDeviceClass);
+    if (classMatches)
+      set->instanceIds = DevicesOf(machine, set->walkKey, (flags & DIGCF_PRESENT) != 0);
+  }
   {
     SetBooks& books = Books();
     std::lock_guard<std::mutex> guard(books.lock);
@@ -189,6 +245,13 @@ void ResetDeviceWalks() {
   SetBooks& books = Books();
   std::lock_guard<std::mutex> guard(books.lock);
   books.walks.clear();
+  books.requests.clear();
+}
+
+std::vector<DeviceSetRequest> DeviceSetRequests() {
+  SetBooks& books = Books();
+  std::lock_guard<std::mutex> guard(books.lock);
+  return books.requests;
 }
 
 }  // namespace qv::standin

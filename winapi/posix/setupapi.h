@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "winapi/posix/types.h"
 
@@ -25,10 +26,13 @@ struct SP_DEVINFO_DATA {
 using PSP_DEVINFO_DATA = SP_DEVINFO_DATA*;
 static_assert(sizeof(SP_DEVINFO_DATA) == 28, "SP_DEVINFO_DATA must keep the 32-bit layout");
 
-// Opens the set of devices that the named enumerator (compared without regard to case)
-// enumerated. Only the forms with DIGCF_ALLCLASSES or a class GUID are supported; DIGCF_PRESENT
-// changes nothing, since the machine model lists present devices only. An enumerator the machine
-// does not know yields an empty set. INVALID_HANDLE_VALUE on failure.
+// Opens the set of devices that the named enumerator (compared without regard to case, null for
+// all) enumerated: with DIGCF_PRESENT those present now, without it also those installed but
+// not present. Every device reports one stand-in setup class, so a set for another class GUID
+// is empty; a device-interface set is empty too (the model has no interfaces).
+// INVALID_HANDLE_VALUE on failure: ERROR_INVALID_FLAGS for undefined flag bits,
+// ERROR_INVALID_PARAMETER without DIGCF_ALLCLASSES and without a class, ERROR_INVALID_DATA for
+// an enumerator Windows would not know (neither PCI, USB nor one the machine lists devices of).
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND hwndParent,
                                      DWORD flags);
 // Fills `deviceInfoData` for the device at `memberIndex`; ERROR_NO_MORE_ITEMS past the end,
@@ -52,6 +56,18 @@ struct DeviceWalkCounts {
   int completed = 0;
 };
 DeviceWalkCounts DeviceWalks(const std::string& enumerator);
+
+// The arguments of every SetupDiGetClassDevsA call, in order, so tests can pin what a caller
+// asked for (refused calls included); the first 10000 since the last ResetDeviceWalks().
+struct DeviceSetRequest {
+  bool classGuidGiven = false;
+  bool enumeratorGiven = false;
+  std::string enumerator;  // as passed, case kept
+  DWORD flags = 0;
+};
+std::vector<DeviceSetRequest> DeviceSetRequests();
+
+// Clears the walk counters and the request log.
 void ResetDeviceWalks();
 
 }  // namespace qv::standin
