@@ -1,5 +1,6 @@
 #include "winapi/posix/ledger.h"
 
+#include <atomic>
 #include <mutex>
 
 namespace qv::standin {
@@ -22,6 +23,8 @@ struct Books {
   std::vector<Fault> faults;
   std::map<Resource, int> held;
 };
+
+std::atomic<CallHook> callHook{nullptr};
 
 Books& TheBooks() {
   static Books* books = new Books;  // never destroyed: stand-in calls may run during exit
@@ -62,22 +65,31 @@ const char* ResourceName(Resource kind) {
       return "CriticalSection";
     case Resource::ComApartment:
       return "ComApartment";
+    case Resource::Mutex:
+      return "Mutex";
   }
   return "?";
 }
 
 bool ShouldFail(const char* call) {
-  Books& books = TheBooks();
-  std::lock_guard<std::mutex> guard(books.lock);
-  if (books.log.size() < kMaxLoggedCalls) books.log.emplace_back(call);
-  ++books.counts[call];
   bool fail = false;
-  for (Fault& fault : books.faults) {
-    if (fault.call != call) continue;
-    ++fault.seen;
-    if (fault.occurrence == 0 || fault.seen == fault.occurrence) fail = true;
+  {
+    Books& books = TheBooks();
+    std::lock_guard<std::mutex> guard(books.lock);
+    if (books.log.size() < kMaxLoggedCalls) books.log.emplace_back(call);
+    ++books.counts[call];
+    for (Fault& fault : books.faults) {
+      if (fault.call != call) continue;
+      ++fault.seen;
+      if (fault.occurrence == 0 || fault.seen == fault.occurrence) fail = true;
+    }
   }
+  if (CallHook hook = callHook.load()) hook(call);  // outside the lock: it may block
   return fail;
+}
+
+void SetCallHook(CallHook hook) {
+  callHook.store(hook);
 }
 
 void InjectFault(const std::string& call, int occurrence) {

@@ -25,6 +25,7 @@ enum class Resource {
   SafeArray,
   CriticalSection,
   ComApartment,
+  Mutex,
 };
 
 const char* ResourceName(Resource kind);
@@ -40,6 +41,11 @@ void ClearFaults();
 const std::vector<std::string>& CallLog();
 int CallCount(const std::string& call);
 void ResetCalls();
+
+// Runs `hook` with the name of every call as it is recorded, before the call does any work,
+// so that a test can hold a process at a chosen point. nullptr removes it.
+using CallHook = void (*)(const char* call);
+void SetCallHook(CallHook hook);
 
 void Acquire(Resource kind);
 void Release(Resource kind);

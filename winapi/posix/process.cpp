@@ -212,12 +212,10 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
-  auto* waitable = qv::standin::LookupHandleAs<qv::standin::ChildHandle>(handle);
+  auto* waitable = qv::standin::LookupHandleAs<qv::standin::WaitableObject>(handle);
   if (waitable == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
-  // The child outlives the handle for as long as the wait holds it.
-  std::shared_ptr<qv::standin::ChildProcess> child = waitable->child();
-  return child->WaitForEnd(milliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+  return waitable->Wait(milliseconds);
 }
