@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 
 #include "tests/conformance/conformance_platform.h"
 #include "winapi/win32.h"
@@ -15,11 +14,10 @@ namespace {
 // released again at once.
 DWORD WaitFromAnotherThread(HANDLE mutex, DWORD milliseconds) {
   DWORD result = WAIT_FAILED;
-  std::thread other([&] {
+  qv::conformance::RunOnAnotherThread([&] {
     result = WaitForSingleObject(mutex, milliseconds);
     if (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ReleaseMutex(mutex);
   });
-  other.join();
   return result;
 }
 
@@ -45,11 +43,10 @@ TEST(MutexConformance, OnlyTheOwningThreadReleases) {
   ASSERT_NE(mutex, nullptr);
   BOOL released = TRUE;
   DWORD error = 0;
-  std::thread other([&] {
+  qv::conformance::RunOnAnotherThread([&] {
     released = ReleaseMutex(mutex);
     error = GetLastError();
   });
-  other.join();
   EXPECT_FALSE(released);
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_NOT_OWNER));
   EXPECT_TRUE(ReleaseMutex(mutex));
@@ -67,12 +64,11 @@ TEST(MutexConformance, ANameIsSharedAndASecondCreatorDoesNotOwnIt) {
   HANDLE second = nullptr;
   DWORD error = 0;
   BOOL releasedThere = TRUE;
-  std::thread other([&] {
+  qv::conformance::RunOnAnotherThread([&] {
     second = CreateMutexA(nullptr, TRUE, name.c_str());
     error = GetLastError();
     releasedThere = ReleaseMutex(second);
   });
-  other.join();
   ASSERT_NE(second, nullptr);
   EXPECT_NE(second, first);
   EXPECT_EQ(error, static_cast<DWORD>(ERROR_ALREADY_EXISTS));
