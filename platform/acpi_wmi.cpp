@@ -1,9 +1,9 @@
 #include "platform/acpi_wmi.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "platform/hw_config.h"
+#include "platform/raw_table_size.h"
 #include "platform/safe_array_access.h"
 #include "platform/scoped_variant.h"
 
@@ -18,14 +18,6 @@ constexpr long kNextTimeoutMs = 10000;
 void SetConnectionBlanket(IUnknown* connection) {
   CoSetProxyBlanket(connection, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                     RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-}
-
-// The "Size" property as a byte count; anything but a non-negative 32-bit integer counts as 0.
-std::size_t ReadTableSize(IWbemClassObject* table, BSTR name) {
-  ScopedVariant size;
-  table->Get(name, 0, size.get(), nullptr, nullptr);
-  if (size->vt != VT_I4 || size->lVal < 0) return 0;
-  return static_cast<std::size_t>(size->lVal);
 }
 
 }  // namespace
@@ -96,18 +88,19 @@ int CAcpiWmi::ReadSmbiosTables() {
   return 1;
 }
 
-// Parses one raw table instance. A missing or non-array "SMBiosData" is a failed read; a
-// "Size" beyond the array is cut to the array, so nothing outside it is read.
+// Parses one raw table instance. A missing or non-array "SMBiosData" is a failed read; the
+// array bounds what "Size" declares, so nothing outside it is read.
 int CAcpiWmi::ParseRawTable(IWbemClassObject* table) {
   ScopedBstr sizeName("Size");
   ScopedBstr dataName("SMBiosData");
-  std::size_t size = ReadTableSize(table, sizeName.Get());
+  ScopedVariant declaredSize;
+  table->Get(sizeName.Get(), 0, declaredSize.get(), nullptr, nullptr);
   ScopedVariant data;
   if (FAILED(table->Get(dataName.Get(), 0, data.get(), nullptr, nullptr)) || !data.HoldsByteArray())
     return 0;
   SafeArrayAccess bytes(data->parray);
   if (!bytes.ok()) return 0;
-  size = std::min(size, bytes.length());
+  const std::size_t size = RawTableBytesToParse(*declaredSize, bytes.length());
   blobCopy_.reset(new BYTE[size == 0 ? 1 : size]);
   if (size != 0) std::memcpy(blobCopy_.get(), bytes.data(), size);
   ParseTables(blobCopy_.get(), static_cast<DWORD>(size));

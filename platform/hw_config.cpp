@@ -5,6 +5,7 @@
 
 #include "platform/acpi_wmi.h"
 #include "platform/known_platforms.h"
+#include "platform/record_fill_lock.h"
 
 namespace {
 
@@ -69,12 +70,16 @@ void SetKinds(HwConfigData& record, std::uint32_t kind0, std::uint32_t kind1, st
 
 CHwConfig::CHwConfig(CAcpiWmi* owner) : owner_(owner), snapshot_{} {
   snapshot_.extraByte = 1;
+  // Held from before the record can exist until the snapshot is taken: a creator fills the
+  // record under it, and a process that finds the record waits (bounded) for it to be filled.
+  RecordFillLock fillLock(kSharedRecordName);
   DWORD opened = OpenSharedMemory();
   if (opened == kFailed) return;
   auto* shared = static_cast<HwConfigData*>(view_.Get());
   if (opened == kCreated) {
     created_ = true;
-    // Filled privately and published at once, so readers never see a half-filled record.
+    // Filled privately and published in one copy; a reader that timed out on the lock sees
+    // zeros rather than a record filled stage by stage.
     HwConfigData record{};
     Fill(record);
     std::memcpy(shared, &record, sizeof(record));

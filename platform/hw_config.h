@@ -1,7 +1,8 @@
 // CHwConfig: the hardware-configuration record of this platform. It opens the named record
 // "HWCONFIG_SHARED_MEM_OBJ" or creates it; the creating process fills it from BIOS calls and
 // SMBIOS facts, and every process keeps a private snapshot. The mapping stays open for the
-// object's lifetime so that the record lives on for the product's other processes.
+// object's lifetime so that the record lives on for the product's other processes. Opening,
+// filling and copying happen under the record's fill lock (record_fill_lock.h).
 #pragma once
 
 #include "platform/hw_config_data.h"

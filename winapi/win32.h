@@ -20,6 +20,7 @@
 #include "winapi/posix/sync.h"
 #include "winapi/posix/power.h"
 #include "winapi/posix/mapping.h"
+#include "winapi/posix/mutex.h"
 #include "winapi/posix/heap.h"
 #include "winapi/posix/setupapi.h"
 #include "winapi/posix/registry.h"

@@ -4,6 +4,7 @@
 // tests/windows/conformance_platform_win.cpp serves Windows and Wine.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -62,6 +63,9 @@ std::string ProgramOnSearchPathOnly();
 
 // True under Wine, where a few calls are known to differ from Windows.
 bool RunningUnderWine();
+
+// Runs `work` on a new thread and waits for it to end (MinGW's C++ library has no threads).
+void RunOnAnotherThread(const std::function<void()>& work);
 
 // A name no other process uses, for named kernel objects.
 std::string UniqueObjectName(const std::string& stem);

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <thread>
 
 #include "machine/machine.h"
 #include "tests/conformance/conformance_platform.h"
@@ -86,6 +87,10 @@ std::string ProgramOnSearchPathOnly() {
 
 bool RunningUnderWine() {
   return false;
+}
+
+void RunOnAnotherThread(const std::function<void()>& work) {
+  std::thread(work).join();
 }
 
 std::string UniqueObjectName(const std::string& stem) {

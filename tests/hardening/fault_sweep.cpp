@@ -22,7 +22,7 @@ using Books = std::map<standin::Resource, int>;
 const std::map<std::string, std::set<standin::Resource>>& KeptWhenReleaseFails() {
   using R = standin::Resource;
   static const std::map<std::string, std::set<R>> kept = {
-      {"CloseHandle", {R::Process, R::Thread, R::Mapping}},
+      {"CloseHandle", {R::Process, R::Thread, R::Mapping, R::Mutex}},
       {"CoUninitialize", {R::ComApartment}},
       {"CryptDestroyHash", {R::CryptHash}},
       {"CryptDestroyKey", {R::CryptKey}},

@@ -29,4 +29,8 @@ class PlatformTest : public ::testing::Test {
 // through class 0.
 BiosBuilder FullBios();
 
+// Platform B with a dock, tokens 0x01FB (inactive) and 0x01FA (active), and a BIOS that
+// answers every stage of the record's fill.
+std::shared_ptr<machine::Machine> EveryStageMachine();
+
 }  // namespace qv::testing

@@ -57,6 +57,23 @@ bool RunningUnderWine() {
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+namespace {
+
+DWORD WINAPI RunWork(LPVOID work) {
+  (*static_cast<const std::function<void()>*>(work))();
+  return 0;
+}
+
+}  // namespace
+
+void RunOnAnotherThread(const std::function<void()>& work) {
+  HANDLE thread =
+      CreateThread(nullptr, 0, RunWork, const_cast<std::function<void()>*>(&work), 0, nullptr);
+  if (thread == nullptr) return;
+  WaitForSingleObject(thread, INFINITE);
+  CloseHandle(thread);
+}
+
 std::string UniqueObjectName(const std::string& stem) {
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
   return stem + "-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(stamp);

@@ -1,5 +1,5 @@
 // The stand-in's kernel handle table. Every kernel object the stand-in hands out (file
-// mappings, processes, threads) is a KernelObject registered here; CloseHandle looks the
+// mappings, processes, threads, mutexes) is a KernelObject registered here; CloseHandle looks the
 // handle up and destroys the object, so each kind releases its own resources in its destructor.
 #pragma once
 
@@ -11,6 +11,13 @@ namespace qv::standin {
 
 struct KernelObject {
   virtual ~KernelObject();
+};
+
+// A kernel object that WaitForSingleObject can wait on (processes, threads, mutexes).
+struct WaitableObject : KernelObject {
+  // One of WAIT_OBJECT_0, WAIT_ABANDONED, WAIT_TIMEOUT or WAIT_FAILED (with the last error
+  // set); `milliseconds` may be INFINITE.
+  virtual DWORD Wait(DWORD milliseconds) = 0;
 };
 
 // Takes ownership of `object` and returns a new handle for it (never null or

@@ -1,5 +1,6 @@
 #include "winapi/posix/ledger.h"
 
+#include <atomic>
 #include <mutex>
 #include <unordered_map>
 
@@ -51,6 +52,8 @@ struct Books {
   }
 };
 
+std::atomic<CallHook> callHook{nullptr};
+
 Books& TheBooks() {
   static Books* books = new Books;  // never destroyed: stand-in calls may run during exit
   return *books;
@@ -92,23 +95,32 @@ const char* ResourceName(Resource kind) {
       return "ComApartment";
     case Resource::ComReleaseAfterUninitialize:
       return "ComReleaseAfterUninitialize";
+    case Resource::Mutex:
+      return "Mutex";
   }
   return "?";
 }
 
 bool ShouldFail(const char* call) {
-  Books& books = TheBooks();
-  std::lock_guard<std::mutex> guard(books.lock);
-  CallRecord& record = books.RecordAt(call);
-  if (books.log.size() < kMaxLoggedCalls) books.log.push_back(&record);
-  ++record.count;
   bool fail = false;
-  for (Fault& fault : books.faults) {
-    if (fault.call != &record) continue;
-    ++fault.seen;
-    if (fault.occurrence == 0 || fault.seen == fault.occurrence) fail = true;
+  {
+    Books& books = TheBooks();
+    std::lock_guard<std::mutex> guard(books.lock);
+    CallRecord& record = books.RecordAt(call);
+    if (books.log.size() < kMaxLoggedCalls) books.log.push_back(&record);
+    ++record.count;
+    for (Fault& fault : books.faults) {
+      if (fault.call != &record) continue;
+      ++fault.seen;
+      if (fault.occurrence == 0 || fault.seen == fault.occurrence) fail = true;
+    }
   }
+  if (CallHook hook = callHook.load()) hook(call);  // outside the lock: it may block
   return fail;
+}
+
+void SetCallHook(CallHook hook) {
+  callHook.store(hook);
 }
 
 void InjectFault(const std::string& call, int occurrence) {

@@ -30,6 +30,7 @@ enum class Resource {
   // Windows would have unloaded the object's code by then; the books keep the count so that a
   // test which checks for leaks fails on this too.
   ComReleaseAfterUninitialize,
+  Mutex,
 };
 
 const char* ResourceName(Resource kind);
@@ -46,6 +47,11 @@ void ClearFaults();
 const std::vector<std::string>& CallLog();
 int CallCount(const std::string& call);
 void ResetCalls();
+
+// Runs `hook` with the name of every call as it is recorded, before the call does any work,
+// so that a test can hold a process at a chosen point. nullptr removes it.
+using CallHook = void (*)(const char* call);
+void SetCallHook(CallHook hook);
 
 void Acquire(Resource kind);
 void Release(Resource kind);

@@ -226,13 +226,14 @@ DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
-  auto* waitable = qv::standin::LookupHandleAs<qv::standin::ChildHandle>(handle);
+  auto* waitable = qv::standin::LookupHandleAs<qv::standin::WaitableObject>(handle);
   if (waitable == nullptr) {
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
-  // The child outlives the handle for as long as the wait holds it.
-  std::shared_ptr<qv::standin::ChildProcess> child = waitable->child();
-  qv::standin::RecordWait(static_cast<int>(child->pid()), milliseconds);
-  return child->WaitForEnd(milliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+  // Waits on a child are logged with their time-outs; mutexes keep their own books.
+  if (auto* child = dynamic_cast<qv::standin::ChildHandle*>(waitable)) {
+    qv::standin::RecordWait(static_cast<int>(child->child()->pid()), milliseconds);
+  }
+  return waitable->Wait(milliseconds);
 }

@@ -88,7 +88,7 @@ BOOL WINAPI CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                            DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
                            LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation);
 
-// Waits on a process or thread handle: WAIT_OBJECT_0 once the child has ended, WAIT_TIMEOUT
-// when `milliseconds` passed first (INFINITE waits without limit), WAIT_FAILED with
-// ERROR_INVALID_HANDLE for a handle that is not a process or thread.
+// Waits on a process, thread or mutex handle (mutex.h): for a child, WAIT_OBJECT_0 once it has
+// ended, WAIT_TIMEOUT when `milliseconds` passed first (INFINITE waits without limit);
+// WAIT_FAILED with ERROR_INVALID_HANDLE for a handle that cannot be waited on.
 DWORD WINAPI WaitForSingleObject(HANDLE handle, DWORD milliseconds);

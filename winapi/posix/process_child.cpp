@@ -81,4 +81,10 @@ ChildHandle::~ChildHandle() {
   Release(kind_);
 }
 
+DWORD ChildHandle::Wait(DWORD milliseconds) {
+  // The child outlives the handle for as long as the wait holds it.
+  std::shared_ptr<ChildProcess> child = child_;
+  return child->WaitForEnd(milliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
+
 }  // namespace qv::standin

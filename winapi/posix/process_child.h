@@ -33,11 +33,12 @@ class ChildProcess {
 };
 
 // A process or thread handle: both name the same child.
-class ChildHandle : public KernelObject {
+class ChildHandle : public WaitableObject {
  public:
   ChildHandle(std::shared_ptr<ChildProcess> child, Resource kind);
   ~ChildHandle() override;
   std::shared_ptr<ChildProcess> child() const { return child_; }
+  DWORD Wait(DWORD milliseconds) override;
 
  private:
   std::shared_ptr<ChildProcess> child_;
