@@ -84,8 +84,13 @@ TEST(ListDiff, AnEarlierDuplicateShadowsAnUnchangedRecord) {
   EXPECT_EQ(back.shadowing[0].after.deviceMask, 0x600 + 0x07);
 }
 
-TEST(ListDiff, ALastRecordThatLosesItsLineEndChangesWithItsRecord) {
-  const std::string cut = kList.substr(0, kList.size() - 1);
+TEST(ListDiff, ALastRecordWithoutItsLineEndKeepsItsAnswer) {
+  const std::string withoutLineEnd = kList.substr(0, kList.size() - 1);
+  EXPECT_TRUE(DiffLists(kList, withoutLineEnd).Same());
+}
+
+TEST(ListDiff, ALastRecordCutShortChangesWithItsRecord) {
+  const std::string cut = kList.substr(0, kList.size() - 2);
   const ListDiff diff = DiffLists(kList, cut);
   ASSERT_EQ(diff.changed.size(), 1u);
   EXPECT_EQ(diff.changed[0].systemId, 626);
