@@ -26,8 +26,8 @@ void RunIntelTool(const char* command) {
 }  // namespace
 
 std::string ReadWlanChipType() {
-  RegistryKeyHandle key(kSettingsKey, kReadAccess, RegistryView::k32Bit);
-  if (!key.IsOpen()) return std::string();
+  win::ScopedRegistryKey key(kSettingsKey, win::kReadAccess, win::RegistryView::k32Bit);
+  if (!key.IsValid()) return std::string();
   std::vector<BYTE> buffer(kChipTypeBufferSize, 0);
   DWORD byteCount = kChipTypeBufferSize;
   LONG status = key.Query(kWlanChipTypeValue, buffer.data(), &byteCount);
@@ -50,7 +50,7 @@ void NotifyIntelSingleSignOn() {
   RunIntelTool(kIntelToolFirstCommand);
   RunIntelTool(kIntelToolSecondCommand);
   WriteRegistryValue(kIntelSsoKey, kIntelOriginalGinaValue, REG_SZ, kStandardGina, kModuleNameLimit,
-                     RegistryView::kDefault);
+                     win::RegistryView::kDefault);
 }
 
 }  // namespace qv::gina

@@ -13,24 +13,24 @@ constexpr std::size_t kShortestModuleName = 4;
 // The standard module's name fits a limit of exactly its length. True when it was written.
 bool WriteStandardGina() {
   return WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, kStandardGina,
-                            sizeof(kStandardGina) - 1, RegistryView::k64Bit) == 1;
+                            sizeof(kStandardGina) - 1, win::RegistryView::k64Bit) == 1;
 }
 
 void ResetRememberedModules() {
   WriteRegistryValue(kSettingsKey, kOriginalGinaValue, REG_SZ, kStandardGina, kModuleBufferSize,
-                     RegistryView::kDefault);
+                     win::RegistryView::kDefault);
   WriteRegistryValue(kSettingsKey, kPreviousGinaValue, REG_SZ, kStandardGina, kModuleBufferSize,
-                     RegistryView::kDefault);
+                     win::RegistryView::kDefault);
 }
 
 // Puts back the module the product remembered as displaced, or the standard one. True when
 // "GinaDLL" was written.
 bool RestoreDisplacedModule() {
-  const auto displaced =
-      ReadRegistryText(kSettingsKey, kOriginalGinaValue, kModuleBufferSize, RegistryView::k32Bit);
+  const auto displaced = ReadRegistryText(kSettingsKey, kOriginalGinaValue, kModuleBufferSize,
+                                          win::RegistryView::k32Bit);
   if (displaced && displaced->text.size() > kShortestModuleName) {
     return WriteRegistryValue(kWinlogonKey, kGinaDllValue, REG_SZ, displaced->text.c_str(),
-                              displaced->byteCount, RegistryView::k64Bit) == 1;
+                              displaced->byteCount, win::RegistryView::k64Bit) == 1;
   }
   return WriteStandardGina();
 }
@@ -44,7 +44,7 @@ bool IsProductGina(const std::string& module) {
 
 void RestoreWinlogonModule() {
   const auto current =
-      ReadRegistryText(kWinlogonKey, kGinaDllValue, kModuleBufferSize, RegistryView::k64Bit);
+      ReadRegistryText(kWinlogonKey, kGinaDllValue, kModuleBufferSize, win::RegistryView::k64Bit);
   if (!current || current->text.size() <= kShortestModuleName) {
     WriteStandardGina();
     return;

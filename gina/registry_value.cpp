@@ -25,21 +25,21 @@ std::optional<DWORD> StoredByteCount(DWORD type, const void* data, DWORD sizeLim
 }  // namespace
 
 int WriteRegistryValue(const char* keyPath, const char* valueName, DWORD type, const void* data,
-                       DWORD sizeLimit, RegistryView view) {
+                       DWORD sizeLimit, win::RegistryView view) {
   if (!KeyPathFits(keyPath)) return 0;
   const std::optional<DWORD> byteCount = StoredByteCount(type, data, sizeLimit);
   if (!byteCount) return 0;
-  RegistryKeyHandle key(keyPath, kWriteAccess, view);
-  if (!key.IsOpen()) return 0;
+  win::ScopedRegistryKey key(keyPath, win::kWriteAccess, view);
+  if (!key.IsValid()) return 0;
   const LONG status = key.Set(valueName, type, static_cast<const BYTE*>(data), *byteCount);
   key.Flush();
   return status == ERROR_SUCCESS ? 1 : 0;
 }
 
 int ReadRegistryValue(const char* keyPath, const char* valueName, BYTE* buffer, DWORD* byteCount,
-                      RegistryView view) {
-  RegistryKeyHandle key(keyPath, kReadAccess, view);
-  if (!key.IsOpen()) return 0;
+                      win::RegistryView view) {
+  win::ScopedRegistryKey key(keyPath, win::kReadAccess, view);
+  if (!key.IsValid()) return 0;
   return key.Query(valueName, buffer, byteCount) == ERROR_SUCCESS ? 1 : 0;
 }
 
@@ -53,7 +53,7 @@ std::string TextOfValue(const BYTE* bytes, DWORD byteCount) {
 }
 
 std::optional<TextValue> ReadRegistryText(const char* keyPath, const char* valueName,
-                                          DWORD bufferSize, RegistryView view) {
+                                          DWORD bufferSize, win::RegistryView view) {
   std::vector<BYTE> buffer(bufferSize, 0);
   DWORD byteCount = bufferSize;
   if (!ReadRegistryValue(keyPath, valueName, buffer.data(), &byteCount, view)) return std::nullopt;

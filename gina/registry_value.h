@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "gina/registry_key.h"
+#include "win/scoped_registry_key.h"
 
 namespace qv::gina {
 
@@ -14,12 +14,12 @@ namespace qv::gina {
 // other types `sizeLimit` bytes of `data` are stored. The key is flushed and closed whatever
 // the outcome. Key paths that do not fit 255 characters are refused.
 int WriteRegistryValue(const char* keyPath, const char* valueName, DWORD type, const void* data,
-                       DWORD sizeLimit, RegistryView view);
+                       DWORD sizeLimit, win::RegistryView view);
 
 // Reads a value into `buffer`; 1 when read, with `*byteCount` (in: the buffer's size) set to
 // the bytes stored, else 0.
 int ReadRegistryValue(const char* keyPath, const char* valueName, BYTE* buffer, DWORD* byteCount,
-                      RegistryView view);
+                      win::RegistryView view);
 
 // The text in the first `byteCount` bytes of `bytes`: up to the first NUL, or all of them when
 // there is none. Never reads further, whatever the value held.
@@ -33,6 +33,6 @@ struct TextValue {
 // ReadRegistryValue into a zeroed buffer of `bufferSize` bytes, as text; nullopt when the key or
 // value is missing or does not fit.
 std::optional<TextValue> ReadRegistryText(const char* keyPath, const char* valueName,
-                                          DWORD bufferSize, RegistryView view);
+                                          DWORD bufferSize, win::RegistryView view);
 
 }  // namespace qv::gina

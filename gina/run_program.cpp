@@ -5,7 +5,7 @@
 #include <new>
 #include <string>
 
-#include "gina/kernel_handle.h"
+#include "win/scoped_handle.h"
 
 namespace qv::gina {
 namespace {
@@ -59,10 +59,10 @@ DWORD RunProgram(const char* executablePath, const char* argumentTail, DWORD tim
                       CREATE_DEFAULT_ERROR_MODE, nullptr, nullptr, &startup, &process))
     return StartError();
 
-  KernelHandle processHandle(process.hProcess);
-  KernelHandle threadHandle(process.hThread);
+  win::ScopedHandle processHandle(process.hProcess);
+  win::ScopedHandle threadHandle(process.hThread);
   // Whether the program ended or the time ran out makes no difference to the caller.
-  WaitForSingleObject(processHandle.get(), TimeoutMilliseconds(timeoutSeconds));
+  WaitForSingleObject(processHandle.Get(), TimeoutMilliseconds(timeoutSeconds));
   return 0;
 }
 

@@ -27,7 +27,7 @@ DWORD MajorVersion() {
 
 void MarkProductGinaOff() {
   WriteRegistryValue(kSettingsKey, kGinaEnabledValue, REG_SZ, kGinaDisabled, kSettingLimit,
-                     RegistryView::kDefault);
+                     win::RegistryView::kDefault);
 }
 
 }  // namespace

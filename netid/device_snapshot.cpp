@@ -2,9 +2,8 @@
 
 #include <new>
 
-#include "netid/device_info_set.h"
 #include "netid/hardware_id_match.h"
-#include "netid/process_heap_block.h"
+#include "win/scoped_heap_block.h"
 #include "winapi/win32.h"
 
 namespace qv::netid {
@@ -19,19 +18,24 @@ static_assert(sizeof(void*) != 4 || sizeof(SP_DEVINFO_DATA) == 28, "32-bit recor
 
 }  // namespace
 
+win::ScopedDeviceInfoSet OpenPresentDevices(const char* enumerator) {
+  return win::ScopedDeviceInfoSet(
+      SetupDiGetClassDevsA(nullptr, enumerator, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
+}
+
 DeviceSnapshot DeviceSnapshot::Take(const char* enumerator) {
   DeviceSnapshot snapshot;
-  DeviceInfoSet devices(enumerator);
-  if (!devices.IsOpen()) return snapshot;
-  ProcessHeapBlock recordBlock(sizeof(SP_DEVINFO_DATA));
-  if (recordBlock.get() == nullptr) return snapshot;
-  auto* record = new (recordBlock.get()) SP_DEVINFO_DATA{};
+  const win::ScopedDeviceInfoSet devices = OpenPresentDevices(enumerator);
+  if (!devices.IsValid()) return snapshot;
+  win::ScopedHeapBlock recordBlock(sizeof(SP_DEVINFO_DATA));
+  if (recordBlock.Get() == nullptr) return snapshot;
+  auto* record = new (recordBlock.Get()) SP_DEVINFO_DATA{};
   record->cbSize = sizeof(SP_DEVINFO_DATA);
 
   char instanceId[kInstanceIdChars];
-  for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.get(), index, record); ++index) {
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.Get(), index, record); ++index) {
     DWORD requiredSize = 0;
-    if (!SetupDiGetDeviceInstanceIdA(devices.get(), record, instanceId, kInstanceIdChars,
+    if (!SetupDiGetDeviceInstanceIdA(devices.Get(), record, instanceId, kInstanceIdChars,
                                      &requiredSize))
       break;
     snapshot.instanceIds_.emplace_back(instanceId);

@@ -8,8 +8,12 @@
 #include <vector>
 
 #include "util/qv_string.h"
+#include "win/scoped_device_info_set.h"
 
 namespace qv::netid {
+
+// Opens the set of present devices of one bus enumerator, of every setup class.
+win::ScopedDeviceInfoSet OpenPresentDevices(const char* enumerator);
 
 class DeviceSnapshot {
  public:

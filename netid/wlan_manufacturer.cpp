@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "netid/adapter_tables.h"
-#include "netid/device_info_set.h"
+#include "netid/device_snapshot.h"
 #include "netid/hardware_id_match.h"
 #include "netid/manufacturer_id.h"
 #include "winapi/win32.h"
@@ -78,13 +78,13 @@ QVString MatchAgainstRows(const char* instanceId, const std::vector<PreparedRow>
   return QVString();
 }
 
-QVString FindFirstMatchingDevice(const DeviceInfoSet& devices,
+QVString FindFirstMatchingDevice(const win::ScopedDeviceInfoSet& devices,
                                  const std::vector<PreparedRow>& rows) {
   SP_DEVINFO_DATA record{};
   record.cbSize = sizeof(SP_DEVINFO_DATA);
   InstanceIdBuffer buffer;
-  for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.get(), index, &record); ++index) {
-    if (!FetchInstanceId(devices.get(), record, buffer)) break;
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.Get(), index, &record); ++index) {
+    if (!FetchInstanceId(devices.Get(), record, buffer)) break;
     QVString match = MatchAgainstRows(buffer.data(), rows);
     if (!match.IsEmpty()) return match;
   }
@@ -94,8 +94,8 @@ QVString FindFirstMatchingDevice(const DeviceInfoSet& devices,
 }  // namespace
 
 int IdentifyWLANManufacturer() {
-  DeviceInfoSet devices("PCI");
-  if (!devices.IsOpen()) return kNotIdentified;
+  const win::ScopedDeviceInfoSet devices = OpenPresentDevices("PCI");
+  if (!devices.IsValid()) return kNotIdentified;
   const QVString match = FindFirstMatchingDevice(devices, PrepareRows(WLANDeviceIDs()));
   // Tested first: an empty (wide) result would "contain" a vendor text whose conversion failed.
   if (match.IsEmpty()) return kNotIdentified;

@@ -4,8 +4,8 @@
 
 #include "platform/hw_config.h"
 #include "platform/raw_table_size.h"
-#include "platform/safe_array_access.h"
-#include "platform/scoped_variant.h"
+#include "win/scoped_safe_array_access.h"
+#include "win/scoped_variant.h"
 
 namespace {
 
@@ -61,12 +61,12 @@ const CHwConfig* CAcpiWmi::HwConfig() const {
 
 int CAcpiWmi::Connect() {
   interfaceTable_.Create();
-  ComPtr<IWbemLocator> locator;
+  qv::win::ScopedComPtr<IWbemLocator> locator;
   if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                               locator.ReceiveVoid())) ||
       !locator)
     return 0;
-  ScopedBstr wmiNamespace(kWmiNamespace);
+  qv::win::ScopedBstr wmiNamespace(kWmiNamespace);
   HRESULT connected = locator->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr, 0,
                                              nullptr, nullptr, services_.Receive());
   if (connected == S_OK) SetConnectionBlanket(services_.Get());
@@ -75,11 +75,11 @@ int CAcpiWmi::Connect() {
 }
 
 int CAcpiWmi::ReadSmbiosTables() {
-  ScopedBstr rawTablesClass(kRawTablesClass);
-  ComPtr<IEnumWbemClassObject> tables;
+  qv::win::ScopedBstr rawTablesClass(kRawTablesClass);
+  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
   services_->CreateInstanceEnum(rawTablesClass.Get(), WBEM_FLAG_SHALLOW, nullptr, tables.Receive());
   while (tables) {
-    ComPtr<IWbemClassObject> table;
+    qv::win::ScopedComPtr<IWbemClassObject> table;
     ULONG returned = 0;
     HRESULT next = tables->Next(kNextTimeoutMs, 1, table.Receive(), &returned);
     if (next == WBEM_S_FALSE || returned == 0 || !table) break;
@@ -91,18 +91,18 @@ int CAcpiWmi::ReadSmbiosTables() {
 // Parses one raw table instance. A missing or non-array "SMBiosData" is a failed read; the
 // array bounds what "Size" declares, so nothing outside it is read.
 int CAcpiWmi::ParseRawTable(IWbemClassObject* table) {
-  ScopedBstr sizeName("Size");
-  ScopedBstr dataName("SMBiosData");
-  ScopedVariant declaredSize;
-  table->Get(sizeName.Get(), 0, declaredSize.get(), nullptr, nullptr);
-  ScopedVariant data;
-  if (FAILED(table->Get(dataName.Get(), 0, data.get(), nullptr, nullptr)) || !data.HoldsByteArray())
+  qv::win::ScopedBstr sizeName("Size");
+  qv::win::ScopedBstr dataName("SMBiosData");
+  qv::win::ScopedVariant declaredSize;
+  table->Get(sizeName.Get(), 0, declaredSize.Get(), nullptr, nullptr);
+  qv::win::ScopedVariant data;
+  if (FAILED(table->Get(dataName.Get(), 0, data.Get(), nullptr, nullptr)) || !data.HoldsByteArray())
     return 0;
-  SafeArrayAccess bytes(data->parray);
-  if (!bytes.ok()) return 0;
-  const std::size_t size = RawTableBytesToParse(*declaredSize, bytes.length());
+  qv::win::ScopedSafeArrayAccess bytes(data->parray);
+  if (!bytes.IsValid()) return 0;
+  const std::size_t size = RawTableBytesToParse(*declaredSize, bytes.Length());
   blobCopy_.reset(new BYTE[size == 0 ? 1 : size]);
-  if (size != 0) std::memcpy(blobCopy_.get(), bytes.data(), size);
+  if (size != 0) std::memcpy(blobCopy_.get(), bytes.Data(), size);
   ParseTables(blobCopy_.get(), static_cast<DWORD>(size));
   blobCopy_.reset();
   return 1;

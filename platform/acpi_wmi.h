@@ -4,8 +4,8 @@
 // mapper and, last, the hardware-configuration record. Afterwards the object is only read.
 //
 // The constructor never fails as a whole: a failed step leaves the later steps' fields empty.
-// Only memory exhaustion escapes it (std::bad_alloc, or ComError(E_OUTOFMEMORY) for a BSTR),
-// after everything already acquired has been released.
+// Only memory exhaustion escapes it (std::bad_alloc, or qv::win::ComError(E_OUTOFMEMORY) for a
+// BSTR), after everything already acquired has been released.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +13,11 @@
 
 #include "platform/bios_call_buffer.h"
 #include "platform/com_initialization.h"
-#include "platform/com_ptr.h"
 #include "platform/connection_table.h"
-#include "platform/critical_section.h"
-#include "platform/scoped_bstr.h"
 #include "platform/smbios_parser.h"
+#include "win/critical_section.h"
+#include "win/scoped_bstr.h"
+#include "win/scoped_com_ptr.h"
 #include "winapi/win32.h"
 
 class CHwConfig;
@@ -67,19 +67,19 @@ class CAcpiWmi : public CSMBIOSParser {
 
   ComInitialization com_;
   std::unique_ptr<CHwConfig> hwConfig_;
-  ComPtr<IWbemClassObject> bdatClass_;
-  ComPtr<IWbemServices> services_;
-  ComPtr<IWbemClassObject> bdatInstance_;
-  ComPtr<IWbemClassObject> outParams_;
-  ComPtr<IWbemClassObject> inParams_;
-  ComPtr<IWbemClassObject> bfnClass_;
-  ComPtr<IWbemClassObject> inSignature_;
-  ComPtr<IWbemClassObject> outSignature_;
-  ScopedBstr bfnClassName_;
-  ScopedBstr doBfnMethodName_;
-  ScopedBstr bfnObjectPath_;
+  qv::win::ScopedComPtr<IWbemClassObject> bdatClass_;
+  qv::win::ScopedComPtr<IWbemServices> services_;
+  qv::win::ScopedComPtr<IWbemClassObject> bdatInstance_;
+  qv::win::ScopedComPtr<IWbemClassObject> outParams_;
+  qv::win::ScopedComPtr<IWbemClassObject> inParams_;
+  qv::win::ScopedComPtr<IWbemClassObject> bfnClass_;
+  qv::win::ScopedComPtr<IWbemClassObject> inSignature_;
+  qv::win::ScopedComPtr<IWbemClassObject> outSignature_;
+  qv::win::ScopedBstr bfnClassName_;
+  qv::win::ScopedBstr doBfnMethodName_;
+  qv::win::ScopedBstr bfnObjectPath_;
   std::unique_ptr<BYTE[]> blobCopy_;  // non-null only while one raw table is parsed
   std::int32_t transferSize_ = 0;
   ConnectionTable interfaceTable_;
-  CriticalSection callLock_;
+  qv::win::CriticalSection callLock_;
 };

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/acpi_wmi.h"
-#include "platform/safe_array_access.h"
-#include "platform/scoped_variant.h"
+#include "win/scoped_safe_array_access.h"
+#include "win/scoped_variant.h"
 
 namespace {
 
@@ -33,7 +33,8 @@ std::uint16_t TokenSelector(std::uint16_t id) {
 }
 
 // The embedded object that `value` holds, as IWbemClassObject; false when it holds none.
-bool QueryEmbedded(const ScopedVariant& value, ComPtr<IWbemClassObject>* object) {
+bool QueryEmbedded(const qv::win::ScopedVariant& value,
+                   qv::win::ScopedComPtr<IWbemClassObject>* object) {
   if (!value.HoldsObject()) return false;
   value->punkVal->QueryInterface(IID_IWbemClassObject, object->ReceiveVoid());
   return static_cast<bool>(*object);
@@ -47,29 +48,29 @@ void SetCallBlanket(IUnknown* proxy) {
 }  // namespace
 
 int CAcpiWmi::ReadQueryData() {
-  ScopedBstr queryPath(kQueryObjectPath);
-  ScopedBstr queryDataName("QDATA");
-  ScopedBstr bytesName("Bytes");
-  ComPtr<IWbemClassObject> query;
+  qv::win::ScopedBstr queryPath(kQueryObjectPath);
+  qv::win::ScopedBstr queryDataName("QDATA");
+  qv::win::ScopedBstr bytesName("Bytes");
+  qv::win::ScopedComPtr<IWbemClassObject> query;
   if (FAILED(services_->GetObject(queryPath.Get(), 0, nullptr, query.Receive(), nullptr)) || !query)
     return 0;
-  ScopedVariant queryData;
-  if (FAILED(query->Get(queryDataName.Get(), 0, queryData.get(), nullptr, nullptr))) return 0;
-  ComPtr<IWbemClassObject> embedded;
+  qv::win::ScopedVariant queryData;
+  if (FAILED(query->Get(queryDataName.Get(), 0, queryData.Get(), nullptr, nullptr))) return 0;
+  qv::win::ScopedComPtr<IWbemClassObject> embedded;
   if (!QueryEmbedded(queryData, &embedded)) return 0;
-  ScopedVariant bytes;
-  if (FAILED(embedded->Get(bytesName.Get(), 0, bytes.get(), nullptr, nullptr)) ||
+  qv::win::ScopedVariant bytes;
+  if (FAILED(embedded->Get(bytesName.Get(), 0, bytes.Get(), nullptr, nullptr)) ||
       !bytes.HoldsByteArray())
     return 0;
-  SafeArrayAccess access(bytes->parray);
+  qv::win::ScopedSafeArrayAccess access(bytes->parray);
   // The size is a 32-bit field at offset 12: a shorter array announces nothing.
-  if (!access.ok() || access.length() < kTransferSizeOffset + sizeof(std::int32_t)) return 0;
-  std::memcpy(&transferSize_, access.data() + kTransferSizeOffset, sizeof(transferSize_));
+  if (!access.IsValid() || access.Length() < kTransferSizeOffset + sizeof(std::int32_t)) return 0;
+  std::memcpy(&transferSize_, access.Data() + kTransferSizeOffset, sizeof(transferSize_));
   return 1;
 }
 
 int CAcpiWmi::PrepareBiosCall() {
-  ScopedBstr bdatName("BDat");
+  qv::win::ScopedBstr bdatName("BDat");
   if (services_->GetObject(bdatName.Get(), 0, nullptr, bdatClass_.Receive(), nullptr) != S_OK)
     return 0;
   if (services_->GetObject(bfnClassName_.Get(), 0, nullptr, bfnClass_.Receive(), nullptr) != S_OK)
@@ -87,7 +88,7 @@ void CAcpiWmi::SpawnCallObjects() {
 }
 
 int CAcpiWmi::CallBiosFunction(BiosCallBuffer& block) {
-  CriticalSectionHold hold(callLock_);
+  qv::win::ScopedCriticalSectionHold hold(callLock_);
   block.status = kBiosStatusNotSent;
   if (!bdatInstance_ || !inSignature_ || !inParams_ || !TransferSizeUsable()) return 0;
   PutRequest(block);
@@ -102,20 +103,20 @@ bool CAcpiWmi::TransferSizeUsable() const {
 }
 
 void CAcpiWmi::PutRequest(const BiosCallBuffer& block) {
-  ScopedBstr bytesName("Bytes");
+  qv::win::ScopedBstr bytesName("Bytes");
   std::vector<BYTE> buffer(static_cast<std::size_t>(transferSize_), 0);
   std::memcpy(buffer.data(), &block, sizeof(block));
-  ScopedVariant request;
-  request.get()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(buffer.size()));
+  qv::win::ScopedVariant request;
+  request.Get()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(buffer.size()));
   if (request->parray == nullptr) return;
-  request.get()->vt = VT_ARRAY | VT_UI1;
+  request.Get()->vt = VT_ARRAY | VT_UI1;
   for (LONG i = 0; i < static_cast<LONG>(buffer.size()); ++i)
     SafeArrayPutElement(request->parray, &i, &buffer[static_cast<std::size_t>(i)]);
-  bdatInstance_->Put(bytesName.Get(), 0, request.get(), 0);
+  bdatInstance_->Put(bytesName.Get(), 0, request.Get(), 0);
 }
 
 void CAcpiWmi::PutDataParameter() {
-  ScopedBstr dataName("Data");
+  qv::win::ScopedBstr dataName("Data");
   VARIANT data;
   VariantInit(&data);
   data.vt = VT_UNKNOWN;
@@ -125,7 +126,7 @@ void CAcpiWmi::PutDataParameter() {
 
 HRESULT CAcpiWmi::ExecuteCall() {
   outParams_.Reset();
-  ComPtr<IWbemServices> proxy;
+  qv::win::ScopedComPtr<IWbemServices> proxy;
   *proxy.Receive() = interfaceTable_.FetchProxy();
   if (!proxy) return E_POINTER;
   SetCallBlanket(proxy.Get());
@@ -135,20 +136,20 @@ HRESULT CAcpiWmi::ExecuteCall() {
 
 // Copies the response over the block; a short response fills only what it holds.
 int CAcpiWmi::ReadResponse(BiosCallBuffer& block) {
-  ScopedBstr dataName("Data");
-  ScopedBstr bytesName("Bytes");
+  qv::win::ScopedBstr dataName("Data");
+  qv::win::ScopedBstr bytesName("Bytes");
   if (!outParams_) return 0;
-  ScopedVariant data;
-  if (FAILED(outParams_->Get(dataName.Get(), 0, data.get(), nullptr, nullptr))) return 0;
-  ComPtr<IWbemClassObject> response;
+  qv::win::ScopedVariant data;
+  if (FAILED(outParams_->Get(dataName.Get(), 0, data.Get(), nullptr, nullptr))) return 0;
+  qv::win::ScopedComPtr<IWbemClassObject> response;
   if (!QueryEmbedded(data, &response)) return 0;
-  ScopedVariant bytes;
-  if (FAILED(response->Get(bytesName.Get(), 0, bytes.get(), nullptr, nullptr)) ||
+  qv::win::ScopedVariant bytes;
+  if (FAILED(response->Get(bytesName.Get(), 0, bytes.Get(), nullptr, nullptr)) ||
       !bytes.HoldsByteArray())
     return 0;
-  SafeArrayAccess access(bytes->parray);
-  if (!access.ok()) return 0;
-  std::memcpy(&block, access.data(), std::min(access.length(), sizeof(block)));
+  qv::win::ScopedSafeArrayAccess access(bytes->parray);
+  if (!access.IsValid()) return 0;
+  std::memcpy(&block, access.Data(), std::min(access.Length(), sizeof(block)));
   return 1;
 }
 

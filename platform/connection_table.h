@@ -3,7 +3,7 @@
 // so that two objects alive at once never revoke or use each other's entry.
 #pragma once
 
-#include "platform/com_ptr.h"
+#include "win/scoped_com_ptr.h"
 #include "winapi/win32.h"
 
 class ConnectionTable {
@@ -27,6 +27,6 @@ class ConnectionTable {
   void Release();
 
  private:
-  ComPtr<IGlobalInterfaceTable> table_;
+  qv::win::ScopedComPtr<IGlobalInterfaceTable> table_;
   DWORD cookie_ = 0;  // 0: nothing registered
 };

@@ -90,14 +90,14 @@ CHwConfig::CHwConfig(CAcpiWmi* owner) : owner_(owner), snapshot_{} {
 }
 
 DWORD CHwConfig::OpenSharedMemory() {
-  view_.Reset(nullptr);
+  view_.Reset();
   mapping_.Reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                     sizeof(HwConfigData), kSharedRecordName));
-  if (!mapping_) return kFailed;
+  if (!mapping_.IsValid()) return kFailed;
   bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
   view_.Reset(MapViewOfFile(mapping_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, sizeof(HwConfigData)));
-  if (!view_) {
-    mapping_.Close();
+  if (!view_.IsValid()) {
+    mapping_.Reset();
     return kFailed;
   }
   return existed ? kExisted : kCreated;

@@ -6,7 +6,8 @@
 #pragma once
 
 #include "platform/hw_config_data.h"
-#include "platform/shared_mapping.h"
+#include "win/scoped_handle.h"
+#include "win/scoped_mapped_view.h"
 #include "winapi/win32.h"
 
 class CAcpiWmi;
@@ -34,8 +35,8 @@ class CHwConfig {
   void AdjustPlatformB(HwConfigData& record);
   void TakeSnapshot(const HwConfigData& record);
 
-  SharedMappingHandle mapping_;
-  MappedView view_;
+  qv::win::ScopedHandle mapping_;
+  qv::win::ScopedMappedView view_;
   CAcpiWmi* owner_;
   HwConfigData snapshot_;
   bool created_ = false;

@@ -20,15 +20,14 @@ RecordFillLock::Outcome OutcomeOf(DWORD waited) {
 RecordFillLock::RecordFillLock(const char* recordName, DWORD timeoutMs) {
   // Never initially owned: a mutex that already exists would not be, and the wait below
   // tells both cases apart the same way.
-  mutex_ = CreateMutexA(nullptr, FALSE, MutexNameFor(recordName).c_str());
-  if (mutex_ == nullptr) return;
-  outcome_ = OutcomeOf(WaitForSingleObject(mutex_, timeoutMs));
+  mutex_.Reset(CreateMutexA(nullptr, FALSE, MutexNameFor(recordName).c_str()));
+  if (!mutex_.IsValid()) return;
+  outcome_ = OutcomeOf(WaitForSingleObject(mutex_.Get(), timeoutMs));
 }
 
+// Released before the handle closes: a mutex closed while owned would be left abandoned.
 RecordFillLock::~RecordFillLock() {
-  if (mutex_ == nullptr) return;
-  if (Held()) ReleaseMutex(mutex_);
-  CloseHandle(mutex_);
+  if (Held()) ReleaseMutex(mutex_.Get());
 }
 
 std::string RecordFillLock::MutexNameFor(const char* recordName) {

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "win/scoped_handle.h"
 #include "winapi/win32.h"
 
 class RecordFillLock {
@@ -34,6 +35,6 @@ class RecordFillLock {
   static std::string MutexNameFor(const char* recordName);
 
  private:
-  HANDLE mutex_ = nullptr;
+  qv::win::ScopedHandle mutex_;
   Outcome outcome_ = Outcome::kUnavailable;
 };

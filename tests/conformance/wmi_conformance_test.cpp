@@ -4,8 +4,8 @@
 // assertion skips under Wine and names what Windows does.
 #include <gtest/gtest.h>
 
-#include "platform/com_ptr.h"
 #include "tests/conformance/conformance_platform.h"
+#include "win/scoped_com_ptr.h"
 #include "winapi/win32.h"
 
 namespace {
@@ -82,18 +82,18 @@ class WmiConformance : public ::testing::Test {
     }
   }
 
-  HRESULT EnumerateRawTables(ComPtr<IEnumWbemClassObject>* tables) {
+  HRESULT EnumerateRawTables(qv::win::ScopedComPtr<IEnumWbemClassObject>* tables) {
     Bstr className(QV_WIDE("MSSmBios_RawSMBiosTables"));
     return services_->CreateInstanceEnum(className, WBEM_FLAG_SHALLOW, nullptr, tables->Receive());
   }
 
   // The number of raw table instances, each taken with its own Next.
   ULONG CountRawTables() {
-    ComPtr<IEnumWbemClassObject> tables;
+    qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
     if (EnumerateRawTables(&tables) != S_OK) return 0;
     ULONG count = 0;
     for (;;) {
-      ComPtr<IWbemClassObject> table;
+      qv::win::ScopedComPtr<IWbemClassObject> table;
       ULONG returned = 0;
       if (tables->Next(10000, 1, table.Receive(), &returned) != S_OK) break;
       count += returned;
@@ -102,8 +102,8 @@ class WmiConformance : public ::testing::Test {
   }
 
   qv::conformance::ScopedWmiMachine machine_;
-  ComPtr<IWbemLocator> locator_;
-  ComPtr<IWbemServices> services_;
+  qv::win::ScopedComPtr<IWbemLocator> locator_;
+  qv::win::ScopedComPtr<IWbemServices> services_;
 };
 
 TEST_F(WmiConformance, ConnectServerServesRootWmiAndRefusesAMissingNamespace) {
@@ -130,7 +130,7 @@ TEST_F(WmiConformance, OnlyTheConnectionTakesAProxyBlanket) {
 TEST_F(WmiConformance, EnumeratingAMissingClassFails) {
   ConnectToRootWmi();
   Bstr missing(QV_WIDE("QV_NoSuchClass"));
-  ComPtr<IEnumWbemClassObject> enumerator;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> enumerator;
   const HRESULT created =
       services_->CreateInstanceEnum(missing, WBEM_FLAG_SHALLOW, nullptr, enumerator.Receive());
   if (qv::conformance::RunningUnderWine() && created == S_OK)
@@ -156,13 +156,13 @@ TEST_F(WmiConformance, EnumeratingAMissingClassFails) {
 TEST_F(WmiConformance, ASemisynchronousEnumerationReportsAMissingClassAtNext) {
   ConnectToRootWmi();
   Bstr missing(QV_WIDE("QV_NoSuchClass"));
-  ComPtr<IEnumWbemClassObject> enumerator;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> enumerator;
   const HRESULT created =
       services_->CreateInstanceEnum(missing, WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY,
                                     nullptr, enumerator.Receive());
   ASSERT_EQ(created, S_OK);
   ASSERT_TRUE(enumerator);
-  ComPtr<IWbemClassObject> object;
+  qv::win::ScopedComPtr<IWbemClassObject> object;
   ULONG returned = 7;
   const HRESULT next = enumerator->Next(WBEM_INFINITE, 1, object.Receive(), &returned);
   if (qv::conformance::RunningUnderWine() && next == WBEM_S_FALSE)
@@ -176,7 +176,7 @@ TEST_F(WmiConformance, ASemisynchronousEnumerationReportsAMissingClassAtNext) {
 TEST_F(WmiConformance, UnknownEnumerationFlagsAreRefused) {
   ConnectToRootWmi();
   Bstr className(QV_WIDE("MSSmBios_RawSMBiosTables"));
-  ComPtr<IEnumWbemClassObject> enumerator;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> enumerator;
   const HRESULT created =
       services_->CreateInstanceEnum(className, 0x40000000, nullptr, enumerator.Receive());
   if (qv::conformance::RunningUnderWine() && created == S_OK)
@@ -192,7 +192,7 @@ TEST_F(WmiConformance, NextReturnsWhatIsLeftAndThenFalse) {
   ASSERT_GE(count, 1u) << "root\\wmi has at least one MSSmBios_RawSMBiosTables instance";
 
   // Asked for one more than there is: all of them, and WBEM_S_FALSE for the shortfall.
-  ComPtr<IEnumWbemClassObject> tables;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
   ASSERT_EQ(EnumerateRawTables(&tables), S_OK);
   std::vector<IWbemClassObject*> objects(count + 1, nullptr);
   ULONG returned = 0;
@@ -203,7 +203,7 @@ TEST_F(WmiConformance, NextReturnsWhatIsLeftAndThenFalse) {
     objects[i]->Release();
   }
   // At the end, waiting changes nothing: the enumeration has finished.
-  ComPtr<IWbemClassObject> none;
+  qv::win::ScopedComPtr<IWbemClassObject> none;
   returned = 7;
   EXPECT_EQ(tables->Next(WBEM_INFINITE, 1, none.Receive(), &returned), WBEM_S_FALSE);
   EXPECT_EQ(returned, 0u);
@@ -212,9 +212,9 @@ TEST_F(WmiConformance, NextReturnsWhatIsLeftAndThenFalse) {
 
 TEST_F(WmiConformance, NextChecksItsArguments) {
   ConnectToRootWmi();
-  ComPtr<IEnumWbemClassObject> tables;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
   ASSERT_EQ(EnumerateRawTables(&tables), S_OK);
-  ComPtr<IWbemClassObject> table;
+  qv::win::ScopedComPtr<IWbemClassObject> table;
   EXPECT_EQ(tables->Next(10000, 1, table.Receive(), nullptr), WBEM_E_INVALID_PARAMETER);
   EXPECT_FALSE(table);
 
@@ -232,9 +232,9 @@ TEST_F(WmiConformance, NextChecksItsArguments) {
 
 TEST_F(WmiConformance, RawTablePropertiesHaveTheirDocumentedTypes) {
   ConnectToRootWmi();
-  ComPtr<IEnumWbemClassObject> tables;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
   ASSERT_EQ(EnumerateRawTables(&tables), S_OK);
-  ComPtr<IWbemClassObject> table;
+  qv::win::ScopedComPtr<IWbemClassObject> table;
   ULONG returned = 0;
   ASSERT_EQ(tables->Next(10000, 1, table.Receive(), &returned), S_OK);
 
@@ -272,7 +272,7 @@ TEST_F(WmiConformance, RawTablePropertiesHaveTheirDocumentedTypes) {
 
 TEST_F(WmiConformance, PathsThatLeadNowhere) {
   ConnectToRootWmi();
-  ComPtr<IWbemClassObject> object;
+  qv::win::ScopedComPtr<IWbemClassObject> object;
   Bstr missingClass(QV_WIDE("QV_NoSuchClass"));
   EXPECT_EQ(services_->GetObject(missingClass, 0, nullptr, object.Receive(), nullptr),
             WBEM_E_NOT_FOUND);
@@ -288,7 +288,7 @@ TEST_F(WmiConformance, PathsThatLeadNowhere) {
     GTEST_SKIP() << "Wine's ExecMethod crashes (null pointer read) on an object path that leads "
                     "nowhere; Windows fails the call";
   Bstr method(QV_WIDE("DoBFn"));
-  ComPtr<IWbemClassObject> out;
+  qv::win::ScopedComPtr<IWbemClassObject> out;
   const HRESULT executed =
       services_->ExecMethod(missingInstance, method, 0, nullptr, nullptr, out.Receive(), nullptr);
   EXPECT_TRUE(executed == kNotFound || executed == kInvalidClass || executed == kInvalidMethod)
@@ -304,7 +304,7 @@ TEST_F(WmiConformance, ReferenceCountsFollowAddRefAndRelease) {
   EXPECT_EQ(unknown->Release(), 1u);
 
   ConnectToRootWmi();
-  ComPtr<IEnumWbemClassObject> tables;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
   ASSERT_EQ(EnumerateRawTables(&tables), S_OK);
   IWbemClassObject* table = nullptr;
   ULONG returned = 0;

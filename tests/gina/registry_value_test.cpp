@@ -12,7 +12,7 @@
 namespace qv::test {
 namespace {
 
-using gina::RegistryView;
+using qv::win::RegistryView;
 using RegistryHelpersTest = GinaMachineTest;
 
 TEST_F(RegistryHelpersTest, WritesOnlyTextsWithinTheLimitIntoExistingKeys) {

@@ -6,26 +6,26 @@
 #include <new>
 
 #include "netid/adapter_tables.h"
-#include "netid/device_info_set.h"
+#include "netid/device_snapshot.h"
 #include "netid/hardware_id_match.h"
-#include "netid/process_heap_block.h"
+#include "win/scoped_heap_block.h"
 #include "winapi/win32.h"
 
 namespace qv::netid::testing {
 
 inline bool ReferenceIsDevicePresent(const char* enumerator, QVString pattern) {
   constexpr DWORD kInstanceIdChars = 260;
-  DeviceInfoSet devices(enumerator);
-  if (!devices.IsOpen()) return false;
-  ProcessHeapBlock recordBlock(sizeof(SP_DEVINFO_DATA));
-  if (recordBlock.get() == nullptr) return false;
-  auto* record = new (recordBlock.get()) SP_DEVINFO_DATA{};
+  const qv::win::ScopedDeviceInfoSet devices = OpenPresentDevices(enumerator);
+  if (!devices.IsValid()) return false;
+  qv::win::ScopedHeapBlock recordBlock(sizeof(SP_DEVINFO_DATA));
+  if (recordBlock.Get() == nullptr) return false;
+  auto* record = new (recordBlock.Get()) SP_DEVINFO_DATA{};
   record->cbSize = sizeof(SP_DEVINFO_DATA);
   pattern.MakeUpper();
   char instanceId[kInstanceIdChars];
-  for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.get(), index, record); ++index) {
+  for (DWORD index = 0; SetupDiEnumDeviceInfo(devices.Get(), index, record); ++index) {
     DWORD requiredSize = 0;
-    if (!SetupDiGetDeviceInstanceIdA(devices.get(), record, instanceId, kInstanceIdChars,
+    if (!SetupDiGetDeviceInstanceIdA(devices.Get(), record, instanceId, kInstanceIdChars,
                                      &requiredSize))
       return false;
     QVString id(instanceId);

@@ -1,9 +1,9 @@
 // The stand-in's root\wmi: raw SMBIOS instances, the mapper's objects and the simulated BIOS.
 #include <cstring>
 
-#include "platform/com_ptr.h"
-#include "platform/scoped_variant.h"
 #include "tests/platform/platform_fixture.h"
+#include "win/scoped_com_ptr.h"
+#include "win/scoped_variant.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/wbem_control.h"
 #include "winapi/win32.h"
@@ -24,7 +24,7 @@ class StandinWmiTest : public PlatformTest {
   }
 
   HRESULT Connect(const char16_t* wmiNamespace) {
-    ComPtr<IWbemLocator> locator;
+    qv::win::ScopedComPtr<IWbemLocator> locator;
     HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
                                   IID_IWbemLocator, locator.ReceiveVoid());
     if (FAILED(hr)) return hr;
@@ -42,7 +42,7 @@ class StandinWmiTest : public PlatformTest {
                              impLevel, nullptr, EOAC_NONE);
   }
 
-  HRESULT GetObject(const char16_t* path, ComPtr<IWbemClassObject>* object) {
+  HRESULT GetObject(const char16_t* path, qv::win::ScopedComPtr<IWbemClassObject>* object) {
     BSTR text = SysAllocString(path);
     HRESULT hr = services_->GetObject(text, 0, nullptr, object->Receive(), nullptr);
     SysFreeString(text);
@@ -50,14 +50,14 @@ class StandinWmiTest : public PlatformTest {
   }
 
   static std::vector<std::uint8_t> BytesOf(IWbemClassObject* object, const char16_t* name) {
-    ScopedVariant value;
-    if (FAILED(object->Get(name, 0, value.get(), nullptr, nullptr)) || !value.HoldsByteArray())
+    qv::win::ScopedVariant value;
+    if (FAILED(object->Get(name, 0, value.Get(), nullptr, nullptr)) || !value.HoldsByteArray())
       return {};
     const auto* first = static_cast<const std::uint8_t*>(value->parray->pvData);
     return {first, first + value->parray->rgsabound[0].cElements};
   }
 
-  ComPtr<IWbemServices> services_;
+  qv::win::ScopedComPtr<IWbemServices> services_;
 };
 
 constexpr char16_t kQueryPath[] = u"WMI_Query.InstanceName=\"ACPI\\\\PNP0C14\\\\0_0\"";
@@ -78,7 +78,7 @@ TEST_F(StandinWmiTest, RawTablesEnumerateWithSizeAndBytes) {
   Use(simulated);
   ASSERT_EQ(Connect(u"root\\wmi"), S_OK);
   BSTR className = SysAllocString(u"MSSmBios_RawSMBiosTables");
-  ComPtr<IEnumWbemClassObject> tables;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
   ASSERT_EQ(services_->CreateInstanceEnum(className, WBEM_FLAG_SHALLOW, nullptr, tables.Receive()),
             S_OK);
   SysFreeString(className);
@@ -87,14 +87,14 @@ TEST_F(StandinWmiTest, RawTablesEnumerateWithSizeAndBytes) {
   EXPECT_EQ(tables->Next(10000, 3, objects, &returned), WBEM_S_FALSE);
   ASSERT_EQ(returned, 2u);
   EXPECT_EQ(BytesOf(objects[0], u"SMBiosData"), (std::vector<std::uint8_t>{1, 2, 3}));
-  ScopedVariant size;
-  ASSERT_EQ(objects[1]->Get(u"Size", 0, size.get(), nullptr, nullptr), S_OK);
+  qv::win::ScopedVariant size;
+  ASSERT_EQ(objects[1]->Get(u"Size", 0, size.Get(), nullptr, nullptr), S_OK);
   EXPECT_EQ(size->vt, VT_I4);
   EXPECT_EQ(size->lVal, 99);
-  ScopedVariant data;
-  ASSERT_EQ(objects[1]->Get(u"smbiosdata", 0, data.get(), nullptr, nullptr), S_OK);
+  qv::win::ScopedVariant data;
+  ASSERT_EQ(objects[1]->Get(u"smbiosdata", 0, data.Get(), nullptr, nullptr), S_OK);
   EXPECT_EQ(data->vt, VT_NULL);
-  EXPECT_EQ(objects[0]->Get(u"NoSuchProperty", 0, data.get(), nullptr, nullptr), WBEM_E_NOT_FOUND);
+  EXPECT_EQ(objects[0]->Get(u"NoSuchProperty", 0, data.Get(), nullptr, nullptr), WBEM_E_NOT_FOUND);
   objects[0]->Release();
   objects[1]->Release();
   EXPECT_EQ(tables->Next(10000, 1, objects, &returned), WBEM_S_FALSE);
@@ -104,7 +104,7 @@ TEST_F(StandinWmiTest, RawTablesEnumerateWithSizeAndBytes) {
 TEST_F(StandinWmiTest, MapperObjectsNeedTheBiosAndEscapedPaths) {
   Use(MachineWith({}, std::nullopt));
   ASSERT_EQ(Connect(u"root\\wmi"), S_OK);
-  ComPtr<IWbemClassObject> object;
+  qv::win::ScopedComPtr<IWbemClassObject> object;
   EXPECT_EQ(GetObject(kQueryPath, &object), WBEM_E_NOT_FOUND);
   EXPECT_EQ(GetObject(u"BDat", &object), WBEM_E_NOT_FOUND);
 
@@ -112,23 +112,23 @@ TEST_F(StandinWmiTest, MapperObjectsNeedTheBiosAndEscapedPaths) {
   EXPECT_EQ(GetObject(u"WMI_Query.InstanceName=\"ACPI\\PNP0C14\\0_0\"", &object),
             WBEM_E_INVALID_OBJECT_PATH);
   ASSERT_EQ(GetObject(kQueryPath, &object), S_OK);
-  ScopedVariant queryData;
-  ASSERT_EQ(object->Get(u"QDATA", 0, queryData.get(), nullptr, nullptr), S_OK);
+  qv::win::ScopedVariant queryData;
+  ASSERT_EQ(object->Get(u"QDATA", 0, queryData.Get(), nullptr, nullptr), S_OK);
   ASSERT_TRUE(queryData.HoldsObject());
-  ComPtr<IWbemClassObject> embedded;
+  qv::win::ScopedComPtr<IWbemClassObject> embedded;
   ASSERT_EQ(queryData->punkVal->QueryInterface(IID_IWbemClassObject, embedded.ReceiveVoid()), S_OK);
   std::vector<std::uint8_t> bytes = BytesOf(embedded.Get(), u"Bytes");
   ASSERT_EQ(bytes.size(), 16u);
   EXPECT_EQ(bytes[12], 0x60);
 
-  ComPtr<IWbemClassObject> bfn, in, out, inParams;
+  qv::win::ScopedComPtr<IWbemClassObject> bfn, in, out, inParams;
   ASSERT_EQ(GetObject(u"BFn", &bfn), S_OK);
   ASSERT_EQ(bfn->GetMethod(u"DoBFn", 0, in.Receive(), out.Receive()), S_OK);
   EXPECT_EQ(bfn->GetMethod(u"Other", 0, in.Receive(), out.Receive()), WBEM_E_NOT_FOUND);
   ASSERT_EQ(GetObject(u"BFn", &bfn), S_OK);
   ASSERT_EQ(bfn->GetMethod(u"DoBFn", 0, in.Receive(), out.Receive()), S_OK);
   ASSERT_EQ(in->SpawnInstance(0, inParams.Receive()), S_OK);
-  ComPtr<IWbemClassObject> spawnedTwice;
+  qv::win::ScopedComPtr<IWbemClassObject> spawnedTwice;
   EXPECT_EQ(inParams->SpawnInstance(0, spawnedTwice.Receive()), WBEM_E_INVALID_OPERATION);
   VARIANT number;
   VariantInit(&number);
@@ -144,7 +144,7 @@ TEST_F(StandinWmiTest, DoBfnAnswersFromTheFirstMatchingFunction) {
                           .Function(4, 200, 0, 3)
                           .Build()));
   ASSERT_EQ(Connect(u"root\\wmi"), S_OK);
-  ComPtr<IWbemClassObject> bdat, bfn, in, out, block, inParams, outParams;
+  qv::win::ScopedComPtr<IWbemClassObject> bdat, bfn, in, out, block, inParams, outParams;
   ASSERT_EQ(GetObject(u"BDat", &bdat), S_OK);
   ASSERT_EQ(GetObject(u"BFn", &bfn), S_OK);
   ASSERT_EQ(bfn->GetMethod(u"DoBFn", 0, in.Receive(), out.Receive()), S_OK);
@@ -155,11 +155,11 @@ TEST_F(StandinWmiTest, DoBfnAnswersFromTheFirstMatchingFunction) {
     std::uint8_t request[48] = {4, 0, 200, 0};
     std::memcpy(request + 4, &arg1, 4);
     std::memcpy(request + 8, &arg2, 4);
-    ScopedVariant bytes;
-    bytes.get()->vt = VT_ARRAY | VT_UI1;
-    bytes.get()->parray = SafeArrayCreateVector(VT_UI1, 0, sizeof(request));
+    qv::win::ScopedVariant bytes;
+    bytes.Get()->vt = VT_ARRAY | VT_UI1;
+    bytes.Get()->parray = SafeArrayCreateVector(VT_UI1, 0, sizeof(request));
     std::memcpy(bytes->parray->pvData, request, sizeof(request));
-    EXPECT_EQ(block->Put(u"Bytes", 0, bytes.get(), 0), S_OK);
+    EXPECT_EQ(block->Put(u"Bytes", 0, bytes.Get(), 0), S_OK);
     VARIANT data;
     VariantInit(&data);
     data.vt = VT_UNKNOWN;
@@ -172,9 +172,9 @@ TEST_F(StandinWmiTest, DoBfnAnswersFromTheFirstMatchingFunction) {
     SysFreeString(path);
     SysFreeString(method);
     EXPECT_EQ(hr, S_OK);
-    ScopedVariant answer;
-    EXPECT_EQ(outParams->Get(u"Data", 0, answer.get(), nullptr, nullptr), S_OK);
-    ComPtr<IWbemClassObject> response;
+    qv::win::ScopedVariant answer;
+    EXPECT_EQ(outParams->Get(u"Data", 0, answer.Get(), nullptr, nullptr), S_OK);
+    qv::win::ScopedComPtr<IWbemClassObject> response;
     answer->punkVal->QueryInterface(IID_IWbemClassObject, response.ReceiveVoid());
     return BytesOf(response.Get(), u"Bytes");
   };
@@ -195,12 +195,12 @@ TEST_F(StandinWmiTest, ProvidersRefuseAClientTheyCannotImpersonate) {
   Use(MachineWith({{1, 2}}, BiosBuilder().Build()));
   BSTR className = SysAllocString(u"MSSmBios_RawSMBiosTables");
   auto enumerate = [&] {
-    ComPtr<IEnumWbemClassObject> tables;
+    qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
     return services_->CreateInstanceEnum(className, WBEM_FLAG_SHALLOW, nullptr, tables.Receive());
   };
-  ComPtr<IWbemClassObject> object;
+  qv::win::ScopedComPtr<IWbemClassObject> object;
   // A new connection starts at the process's levels: Windows' identify by default.
-  ComPtr<IWbemLocator> locator;
+  qv::win::ScopedComPtr<IWbemLocator> locator;
   ASSERT_EQ(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                              locator.ReceiveVoid()),
             S_OK);
@@ -248,7 +248,7 @@ TEST_F(StandinWmiTest, EnumerationsCheckFlagsQueriesAndTimeOuts) {
   BSTR wql = SysAllocString(u"WQL");
   BSTR query = SysAllocString(u"select * from MSSmBios_RawSMBiosTables");
   BSTR narrowQuery = SysAllocString(u"SELECT Size FROM MSSmBios_RawSMBiosTables");
-  ComPtr<IEnumWbemClassObject> tables;
+  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
   EXPECT_EQ(services_->CreateInstanceEnum(className, 0x4000, nullptr, tables.Receive()),
             WBEM_E_INVALID_PARAMETER);
   EXPECT_EQ(services_->ExecQuery(wql, narrowQuery, 0, nullptr, tables.Receive()),

@@ -1,15 +1,18 @@
-// Owning pointer to a COM interface: releases its reference when reset or destroyed.
+// Owning pointer to a COM interface: releases its reference when reset or destroyed. Like
+// std::unique_ptr it tests as a pointer does.
 #pragma once
 
 #include "winapi/win32.h"
 
+namespace qv::win {
+
 template <typename Interface>
-class ComPtr {
+class ScopedComPtr {
  public:
-  ComPtr() = default;
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-  ~ComPtr() { Reset(); }
+  ScopedComPtr() = default;
+  ScopedComPtr(const ScopedComPtr&) = delete;
+  ScopedComPtr& operator=(const ScopedComPtr&) = delete;
+  ~ScopedComPtr() { Reset(); }
 
   Interface* Get() const { return pointer_; }
   Interface* operator->() const { return pointer_; }
@@ -32,3 +35,5 @@ class ComPtr {
  private:
   Interface* pointer_ = nullptr;
 };
+
+}  // namespace qv::win

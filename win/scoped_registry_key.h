@@ -3,7 +3,7 @@
 
 #include "winapi/win32.h"
 
-namespace qv::gina {
+namespace qv::win {
 
 // Which registry view a key is opened in; the value is the view's access flag.
 enum class RegistryView : REGSAM {
@@ -15,15 +15,15 @@ enum class RegistryView : REGSAM {
 inline constexpr REGSAM kReadAccess = KEY_QUERY_VALUE;
 inline constexpr REGSAM kWriteAccess = KEY_WRITE | KEY_QUERY_VALUE;
 
-class RegistryKeyHandle {
+class ScopedRegistryKey {
  public:
-  // Opens an existing key; never creates one. Check IsOpen().
-  RegistryKeyHandle(const char* path, REGSAM access, RegistryView view);
-  ~RegistryKeyHandle();
-  RegistryKeyHandle(const RegistryKeyHandle&) = delete;
-  RegistryKeyHandle& operator=(const RegistryKeyHandle&) = delete;
+  // Opens an existing key; never creates one. Check IsValid().
+  ScopedRegistryKey(const char* path, REGSAM access, RegistryView view);
+  ~ScopedRegistryKey();
+  ScopedRegistryKey(const ScopedRegistryKey&) = delete;
+  ScopedRegistryKey& operator=(const ScopedRegistryKey&) = delete;
 
-  bool IsOpen() const { return key_ != nullptr; }
+  bool IsValid() const { return key_ != nullptr; }
   // RegQueryValueExA without the type: the Win32 status; `byteCount` in: buffer size, out:
   // bytes stored, or the size needed with ERROR_MORE_DATA.
   LONG Query(const char* name, BYTE* buffer, DWORD* byteCount) const;
@@ -34,4 +34,4 @@ class RegistryKeyHandle {
   HKEY key_ = nullptr;
 };
 
-}  // namespace qv::gina
+}  // namespace qv::win

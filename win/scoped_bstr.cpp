@@ -1,9 +1,10 @@
-#include "platform/scoped_bstr.h"
+#include "win/scoped_bstr.h"
 
 #include <vector>
 
-#include "platform/com_error.h"
+#include "win/com_error.h"
 
+namespace qv::win {
 namespace {
 
 // The wide form of `text`, without its terminating NUL; empty when it cannot be converted.
@@ -29,3 +30,5 @@ void ScopedBstr::Reset() {
   text_ = nullptr;
   if (freed != nullptr) SysFreeString(freed);
 }
+
+}  // namespace qv::win

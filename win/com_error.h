@@ -6,6 +6,8 @@
 
 #include "winapi/win32.h"
 
+namespace qv::win {
+
 class ComError : public std::exception {
  public:
   explicit ComError(HRESULT result) : result_(result) {}
@@ -15,3 +17,5 @@ class ComError : public std::exception {
  private:
   HRESULT result_;
 };
+
+}  // namespace qv::win

@@ -4,6 +4,8 @@
 
 #include "winapi/win32.h"
 
+namespace qv::win {
+
 class ScopedBstr {
  public:
   ScopedBstr() = default;
@@ -18,3 +20,5 @@ class ScopedBstr {
  private:
   BSTR text_ = nullptr;
 };
+
+}  // namespace qv::win

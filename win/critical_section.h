@@ -3,6 +3,8 @@
 
 #include "winapi/win32.h"
 
+namespace qv::win {
+
 class CriticalSection {
  public:
   CriticalSection() {
@@ -18,22 +20,24 @@ class CriticalSection {
     initialized_ = false;
     DeleteCriticalSection(&section_);
   }
-  CRITICAL_SECTION* get() { return &section_; }
+  CRITICAL_SECTION* Get() { return &section_; }
 
  private:
   CRITICAL_SECTION section_;
   bool initialized_ = false;
 };
 
-class CriticalSectionHold {
+class ScopedCriticalSectionHold {
  public:
-  explicit CriticalSectionHold(CriticalSection& section) : section_(section) {
-    EnterCriticalSection(section_.get());
+  explicit ScopedCriticalSectionHold(CriticalSection& section) : section_(section) {
+    EnterCriticalSection(section_.Get());
   }
-  CriticalSectionHold(const CriticalSectionHold&) = delete;
-  CriticalSectionHold& operator=(const CriticalSectionHold&) = delete;
-  ~CriticalSectionHold() { LeaveCriticalSection(section_.get()); }
+  ScopedCriticalSectionHold(const ScopedCriticalSectionHold&) = delete;
+  ScopedCriticalSectionHold& operator=(const ScopedCriticalSectionHold&) = delete;
+  ~ScopedCriticalSectionHold() { LeaveCriticalSection(section_.Get()); }
 
  private:
   CriticalSection& section_;
 };
+
+}  // namespace qv::win

@@ -3,6 +3,8 @@
 
 #include "winapi/win32.h"
 
+namespace qv::win {
+
 class ScopedVariant {
  public:
   ScopedVariant() { VariantInit(&value_); }
@@ -10,7 +12,7 @@ class ScopedVariant {
   ScopedVariant& operator=(const ScopedVariant&) = delete;
   ~ScopedVariant() { VariantClear(&value_); }
 
-  VARIANT* get() { return &value_; }
+  VARIANT* Get() { return &value_; }
   const VARIANT& operator*() const { return value_; }
   const VARIANT* operator->() const { return &value_; }
 
@@ -20,3 +22,5 @@ class ScopedVariant {
  private:
   VARIANT value_;
 };
+
+}  // namespace qv::win
