@@ -10,16 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "devicemask/device_mask_lookup.h"
 #include "devicemask/list_file.h"
-#include "devicemask/plain_list.h"
-#include "devicemask/sys_id_list.h"
+#include "devicemask/lookup.h"
 #include "exports/platform_object.h"
 #include "exports/qvsupport.h"
 #include "machine/machine.h"
 #include "platform/known_platforms.h"
 #include "tests/devicemask/maximum_list.h"
 #include "util/qv_encryption.h"
+#include "winapi/posix/current_machine.h"
 
 namespace {
 
@@ -27,13 +26,13 @@ using qv::devicemask::ShortReadPolicy;
 
 const std::string& PlainMaximumList() {
   static const std::string text =
-      qv::testing::MaximumList(qv::testing::MaximumListRecords(qv::platforms::kPlatformD));
+      qv::testing::MaximumList(qv::testing::MaximumListRecords(qv::platform::kPlatformD));
   return text;
 }
 
 std::string Encrypt(const std::string& plain) {
   QVString text(plain.c_str());
-  QVEncryption::EncryptString(text, QVString(qv::sysids::kPassPhrase));
+  QVEncryption::EncryptString(text, QVString(qv::devicemask::kPassPhrase));
   return text.GetNarrow();
 }
 
@@ -61,7 +60,7 @@ const ListFile& MaximumListFile() {
 // A list of exactly `length` characters: the first records of the maximum list, then the
 // platform's own record last (the worst case for the search), padded with line ends.
 std::string PlainListOfLength(std::size_t length) {
-  const auto records = qv::testing::MaximumListRecords(qv::platforms::kPlatformD);
+  const auto records = qv::testing::MaximumListRecords(qv::platform::kPlatformD);
   const qv::testing::ListRecord& own = records.back();
   const std::string ownText = std::to_string(own.id) + " " + own.flags + " " + own.line + "\n";
   std::string text;
@@ -81,7 +80,7 @@ void UsePlatformDLaptop(benchmark::State& state) {
   std::string error;
   auto machine = qv::machine::LoadProfile(profile, &error);
   if (!error.empty()) state.SkipWithError(error.c_str());
-  qv::machine::Use(machine);
+  qv::standin::UseMachine(machine);
 }
 
 void BM_PlatformObjectConstruction(benchmark::State& state) {
@@ -117,7 +116,7 @@ void BM_RecordSearch(benchmark::State& state) {
   const QVString plain(PlainMaximumList().c_str());
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        qv::devicemask::LookUpDeviceMask(plain, qv::platforms::kPlatformD, true));
+        qv::devicemask::LookUpDeviceMask(plain, qv::platform::kPlatformD, true));
   }
 }
 BENCHMARK(BM_RecordSearch);
@@ -145,7 +144,7 @@ void BM_DeviceMaskOwnWork(benchmark::State& state) {
     auto content = qv::devicemask::ReadListFile(path.c_str(), ShortReadPolicy::kRefuse);
     if (!qv::devicemask::DecryptListText(content.text)) state.SkipWithError("decryption failed");
     benchmark::DoNotOptimize(
-        qv::devicemask::LookUpDeviceMask(content.text, qv::platforms::kPlatformD, true));
+        qv::devicemask::LookUpDeviceMask(content.text, qv::platform::kPlatformD, true));
   }
   std::remove(path.c_str());
   state.SetComplexityN(state.range(0));

@@ -16,6 +16,7 @@
 #include "exports/qvsupport.h"
 #include "machine/machine.h"
 #include "util/qv_encryption.h"
+#include "winapi/posix/current_machine.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ bool UseExampleLaptop(benchmark::State& state) {
     return false;
   }
   setenv("QV_SHM_NAMESPACE", ("bench-session-" + std::to_string(getpid())).c_str(), 1);
-  qv::machine::Use(laptop);
+  qv::standin::UseMachine(laptop);
   return true;
 }
 
@@ -75,7 +76,7 @@ void BM_InstallerSession(benchmark::State& state) {
     benchmark::DoNotOptimize(GetWWANManufacturerID());
   }
   qv::ReleasePlatformObject();
-  qv::machine::Reset();
+  qv::standin::ForgetMachine();
 }
 BENCHMARK(BM_InstallerSession)->Unit(benchmark::kMillisecond);
 

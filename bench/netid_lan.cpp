@@ -9,6 +9,7 @@
 
 #include "exports/qvsupport.h"
 #include "machine/machine.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/win32.h"
 
 namespace {
@@ -32,11 +33,11 @@ std::shared_ptr<qv::machine::Machine> MachineWithDevices(int count) {
 template <int (*Export)()>
 void BM_AdapterExport(benchmark::State& state) {
   const int devices = static_cast<int>(state.range(0));
-  qv::machine::Use(MachineWithDevices(devices));
+  qv::standin::UseMachine(MachineWithDevices(devices));
   for (auto _ : state)
     if (Export() != -1) state.SkipWithError("a listed adapter was found");
   state.SetComplexityN(devices);
-  qv::machine::Reset();
+  qv::standin::ForgetMachine();
 }
 
 #define QV_ADAPTER_BENCHMARK(name, fn)     \
@@ -55,7 +56,7 @@ QV_ADAPTER_BENCHMARK("GetWWANManufacturerID", GetWWANManufacturerID);
 
 void BM_BareEnumeration(benchmark::State& state) {
   const int devices = static_cast<int>(state.range(0));
-  qv::machine::Use(MachineWithDevices(devices));
+  qv::standin::UseMachine(MachineWithDevices(devices));
   for (auto _ : state) {
     HDEVINFO set = SetupDiGetClassDevsA(nullptr, "PCI", nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
     SP_DEVINFO_DATA record{};
@@ -66,7 +67,7 @@ void BM_BareEnumeration(benchmark::State& state) {
     SetupDiDestroyDeviceInfoList(set);
   }
   state.SetComplexityN(devices);
-  qv::machine::Reset();
+  qv::standin::ForgetMachine();
 }
 BENCHMARK(BM_BareEnumeration)
     ->Arg(10)

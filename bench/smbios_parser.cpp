@@ -8,6 +8,8 @@
 
 #include "platform/smbios_parser.h"
 
+using namespace qv::platform;
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;

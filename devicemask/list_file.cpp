@@ -3,11 +3,14 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <string>
 #include <system_error>
+
+#include "util/qv_encryption.h"
 
 namespace qv::devicemask {
 namespace {
+
+constexpr int kEndOfText = 0x1A;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -39,6 +42,18 @@ ListFileContent Failure(ListFileStatus status) {
   return content;
 }
 
+PlainListStatus StatusOfUnreadFile(ListFileStatus status) {
+  switch (status) {
+    case ListFileStatus::kShortRead:
+      return PlainListStatus::kShortRead;
+    case ListFileStatus::kTooLarge:
+      // Too large to be cipher text of any list: it could never have decrypted.
+      return PlainListStatus::kNotDecrypted;
+    default:
+      return PlainListStatus::kCannotOpen;
+  }
+}
+
 }  // namespace
 
 ListFileContent ReadListFile(const char* path, ShortReadPolicy policy) {
@@ -61,6 +76,52 @@ ListFileContent ReadListFile(const char* path, ShortReadPolicy policy) {
   // The copy keeps the text before the first NUL byte, as the decryption expects.
   content.text = QVString(bytes.data(), static_cast<int>(read));
   return content;
+}
+
+bool DecryptListText(QVString& text) {
+  return QVEncryption::DecryptString(text, QVString(kPassPhrase));
+}
+
+PlainList DecryptListFile(const char* path, ShortReadPolicy policy) {
+  ListFileContent file = ReadListFile(path, policy);
+  PlainList list;
+  if (file.status != ListFileStatus::kRead) {
+    list.status = StatusOfUnreadFile(file.status);
+    return list;
+  }
+  if (!DecryptListText(file.text)) {
+    list.status = PlainListStatus::kNotDecrypted;
+    return list;
+  }
+  list.status = PlainListStatus::kLoaded;
+  list.text = file.text;
+  return list;
+}
+
+PlainListRead ReadPlainListFile(const char* path, std::string& text) {
+  text.clear();
+  if (path == nullptr) return PlainListRead::kCannotOpen;
+  // Binary mode with the text-mode translation done here, so every build reads the same text.
+  File file(std::fopen(path, "rb"));
+  if (!file) return PlainListRead::kCannotOpen;
+  bool pendingCarriageReturn = false;
+  for (int c = std::fgetc(file.get()); c != EOF && c != kEndOfText; c = std::fgetc(file.get())) {
+    if (pendingCarriageReturn && c != '\n') text += '\r';
+    pendingCarriageReturn = c == '\r';
+    if (pendingCarriageReturn) continue;
+    if (c == '\0') return PlainListRead::kOk;  // the list ends at a NUL byte
+    text += static_cast<char>(c);
+    if (static_cast<int>(text.size()) > kMaxPlainListLength) return PlainListRead::kTooLong;
+  }
+  // A directory opens on POSIX but cannot be read; neither can a file whose read fails. Both
+  // count as unreadable rather than as a shorter list.
+  if (std::ferror(file.get())) {
+    text.clear();
+    return PlainListRead::kCannotOpen;
+  }
+  if (pendingCarriageReturn) text += '\r';
+  if (static_cast<int>(text.size()) > kMaxPlainListLength) return PlainListRead::kTooLong;
+  return PlainListRead::kOk;
 }
 
 }  // namespace qv::devicemask

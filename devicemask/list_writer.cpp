@@ -3,12 +3,11 @@
 #include <cstdio>
 #include <string>
 
-#include "devicemask/plain_list_reader.h"
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
 #include "util/qv_encryption.h"
 #include "winapi/win32.h"
 
-namespace qv::sysids {
+namespace qv::devicemask {
 namespace {
 
 constexpr const char* kTemporaryName = "vexasysids.enc.tmp";
@@ -28,7 +27,7 @@ bool WriteTemporary(const QVString& text) {
 
 int WriteEncryptedList(const char* plainListPath) {
   std::string plain;
-  switch (ReadPlainList(plainListPath, plain)) {
+  switch (ReadPlainListFile(plainListPath, plain)) {
     case PlainListRead::kCannotOpen:
       return 1;
     case PlainListRead::kTooLong:
@@ -52,4 +51,4 @@ int WriteEncryptedList(const char* plainListPath) {
   return 0;
 }
 
-}  // namespace qv::sysids
+}  // namespace qv::devicemask

@@ -2,11 +2,9 @@
 // questions about which devices and which product line the system-ID list gives a platform.
 #include <cstdint>
 
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/line_codes.h"
-#include "devicemask/plain_list.h"
-#include "devicemask/platform_capability.h"
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
+#include "devicemask/lookup.h"
+#include "devicemask/record.h"
 #include "exports/boundary.h"
 #include "exports/platform_object.h"
 #include "exports/qvsupport.h"
@@ -25,28 +23,17 @@ constexpr int kLineCodeBits = ~0xFF;
 // as any failure does.
 constexpr int kDeviceMaskOnException = kStatusNotDecrypted;
 
-int StatusOf(PlainListStatus status) {
-  switch (status) {
-    case PlainListStatus::kCannotOpen:
-      return kStatusCannotOpen;
-    case PlainListStatus::kShortRead:
-      return kStatusShortRead;
-    default:
-      return kStatusNotDecrypted;
-  }
-}
-
 int DeviceMaskOfThisPlatform(const char* listPath) {
   // The platform is identified before the file is touched, so every call builds the object.
-  CAcpiWmi* platform = qv::AcquirePlatformObject();
+  qv::platform::CAcpiWmi* platform = qv::AcquirePlatformObject();
   if (platform == nullptr) return kDeviceMaskOnException;
   const std::uint16_t systemId = platform->SystemId();
 
-  const char* path = listPath != nullptr ? listPath : qv::sysids::kListFileName;
-  const PlainList list = LoadPlainList(path, ShortReadPolicy::kRefuse);
-  if (list.status != PlainListStatus::kLoaded) return StatusOf(list.status);
+  const char* path = listPath != nullptr ? listPath : qv::devicemask::kListFileName;
+  const PlainList list = DecryptListFile(path, ShortReadPolicy::kRefuse);
+  if (list.status != PlainListStatus::kLoaded) return DeviceMaskStatusOf(list.status);
 
-  const int result = LookUpDeviceMask(list.text, systemId, CapabilityBit27Of(*platform));
+  const int result = LookUpDeviceMask(list.text, systemId, Bit3FromPlatformOf(*platform));
   // A mask ends the platform reading: the next call identifies the platform afresh. After a
   // failure the object stays for the installer's next attempt.
   if (result >= 0) qv::ReleasePlatformObject();
@@ -54,7 +41,7 @@ int DeviceMaskOfThisPlatform(const char* listPath) {
 }
 
 int SixBitMaskOf(int systemId) {
-  const PlainList list = LoadPlainList(qv::sysids::kListFileName, ShortReadPolicy::kAccept);
+  const PlainList list = DecryptListFile(qv::devicemask::kListFileName, ShortReadPolicy::kAccept);
   if (list.status != PlainListStatus::kLoaded) return kDecryptMaskFailure;
   return LookUpSixBitMask(list.text, static_cast<std::uint16_t>(systemId));
 }

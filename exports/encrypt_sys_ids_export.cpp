@@ -3,5 +3,5 @@
 #include "exports/qvsupport.h"
 
 extern "C" int WINAPI EncryptSysIds(const char* plainListPath) {
-  return qv::GuardExport(-1, [&] { return qv::sysids::WriteEncryptedList(plainListPath); });
+  return qv::GuardExport(-1, [&] { return qv::devicemask::WriteEncryptedList(plainListPath); });
 }

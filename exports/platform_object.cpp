@@ -5,16 +5,16 @@
 namespace qv {
 namespace {
 
-CAcpiWmi* platformObject = nullptr;
+platform::CAcpiWmi* platformObject = nullptr;
 
 }  // namespace
 
-CAcpiWmi* AcquirePlatformObject() {
+platform::CAcpiWmi* AcquirePlatformObject() {
   if (platformObject != nullptr) return platformObject;
   // Construction throws only when memory runs out. The new-expression then frees the object's
   // memory, its members release what they had acquired, and the pointer stays null.
   try {
-    platformObject = new CAcpiWmi;
+    platformObject = new platform::CAcpiWmi;
   } catch (...) {
     return nullptr;
   }
@@ -22,12 +22,12 @@ CAcpiWmi* AcquirePlatformObject() {
 }
 
 void ReleasePlatformObject() {
-  CAcpiWmi* released = platformObject;
+  platform::CAcpiWmi* released = platformObject;
   platformObject = nullptr;
   delete released;
 }
 
-CAcpiWmi* PresentPlatformObject() {
+platform::CAcpiWmi* PresentPlatformObject() {
   return platformObject;
 }
 

@@ -5,7 +5,7 @@
 
 extern "C" int WINAPI GetSystemId() {
   return qv::GuardExport(0, [] {
-    CAcpiWmi* platform = qv::AcquirePlatformObject();
+    qv::platform::CAcpiWmi* platform = qv::AcquirePlatformObject();
     return platform != nullptr ? static_cast<int>(platform->SystemId()) : 0;
   });
 }

@@ -7,13 +7,13 @@
 #include <cstdint>
 #include <string>
 
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/plain_list.h"
+#include "devicemask/list_file.h"
+#include "devicemask/lookup.h"
 #include "util/qv_string.h"
 
 namespace {
 
-void LookUp(const QVString& plain, std::uint16_t systemId, qv::devicemask::CapabilityBit27 bit) {
+void LookUp(const QVString& plain, std::uint16_t systemId, qv::devicemask::Bit3FromPlatform bit) {
   const int mask = qv::devicemask::LookUpDeviceMask(plain, systemId, bit);
   if (mask > 6 * 256 + 255 || (mask < 0 && mask != qv::devicemask::kStatusNotFound &&
                                mask != qv::devicemask::kStatusRecordTruncated)) {
@@ -28,8 +28,8 @@ void LookUp(const QVString& plain, std::uint16_t systemId, qv::devicemask::Capab
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 3) return 0;
   const std::uint16_t systemId = static_cast<std::uint16_t>(data[0] << 8 | data[1]);
-  const qv::devicemask::CapabilityBit27 bit =
-      data[2] % 3 == 0 ? qv::devicemask::CapabilityBit27{} : (data[2] % 3 == 1);
+  const qv::devicemask::Bit3FromPlatform bit =
+      data[2] % 3 == 0 ? qv::devicemask::Bit3FromPlatform{} : (data[2] % 3 == 1);
   const std::string file(reinterpret_cast<const char*>(data + 3), size - 3);
 
   if (file.rfind("P:", 0) == 0) {

@@ -7,6 +7,8 @@
 
 #include "platform/smbios_parser.h"
 
+using namespace qv::platform;
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const std::size_t split = size > 1 ? data[0] % size : 0;

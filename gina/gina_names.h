@@ -9,8 +9,8 @@ inline constexpr char kSettingsKey[] = "SOFTWARE\\Vexa\\VexaLumacore\\KPQ\\Setti
 inline constexpr char kWinlogonKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
 inline constexpr char kIntelSsoKey[] = "SOFTWARE\\Intel\\Wireless\\cswSSO";
 
-// Values of the product's settings key. "OrginalGINA" is the name the product has always
-// stored, misspelling included.
+// Values of the product's settings key. "OrginalGINA" is spelt as the installed product stores
+// it: the misspelling is the value's name.
 inline constexpr char kGinaEnabledValue[] = "QVGinaEnabled";
 inline constexpr char kWlanChipTypeValue[] = "WlanChipType";
 inline constexpr char kOriginalGinaValue[] = "OrginalGINA";

@@ -32,7 +32,7 @@ std::string ReadWlanChipType() {
   DWORD byteCount = kChipTypeBufferSize;
   LONG status = key.Query(kWlanChipTypeValue, buffer.data(), &byteCount);
   if (status == ERROR_MORE_DATA && byteCount > buffer.size()) {
-    // A longer value than chip types used to be: read all of it rather than none.
+    // A value longer than the buffer: read all of it rather than none.
     buffer.assign(byteCount, 0);
     status = key.Query(kWlanChipTypeValue, buffer.data(), &byteCount);
   }

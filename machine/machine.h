@@ -94,16 +94,6 @@ struct Machine {
   std::vector<FaultSpec> faults;
 };
 
-// The machine the stand-in reports now. On first use it is the profile named by QV_MACHINE,
-// or the Linux host when that variable is unset.
-Machine& Current();
-
-// Makes `machine` the current machine (tests and qvtool --machine).
-void Use(std::shared_ptr<Machine> machine);
-
-// Forgets the current machine; the next Current() loads it afresh.
-void Reset();
-
 // Builders for the two sources. Both never throw for missing data: what cannot be read is
 // absent. LoadProfile reports a malformed profile through `error` (file and offending key) and
 // then returns a machine without the facility whose key was malformed.

@@ -4,8 +4,11 @@
 
 #include "platform/hw_config.h"
 #include "platform/raw_table_size.h"
+#include "platform/wbem_access.h"
 #include "win/scoped_safe_array_access.h"
 #include "win/scoped_variant.h"
+
+namespace qv::platform {
 
 namespace {
 
@@ -14,11 +17,6 @@ constexpr char kBfnObjectPath[] = "BFn.InstanceName=\"ACPI\\\\PNP0C14\\\\0_0\"";
 constexpr char kWmiNamespace[] = "root\\wmi";
 constexpr char kRawTablesClass[] = "MSSmBios_RawSMBiosTables";
 constexpr long kNextTimeoutMs = 10000;
-
-void SetConnectionBlanket(IUnknown* connection) {
-  CoSetProxyBlanket(connection, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                    RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-}
 
 }  // namespace
 
@@ -61,25 +59,25 @@ const CHwConfig* CAcpiWmi::HwConfig() const {
 
 int CAcpiWmi::Connect() {
   interfaceTable_.Create();
-  qv::win::ScopedComPtr<IWbemLocator> locator;
+  win::ScopedComPtr<IWbemLocator> locator;
   if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_IWbemLocator,
                               locator.ReceiveVoid())) ||
       !locator)
     return 0;
-  qv::win::ScopedBstr wmiNamespace(kWmiNamespace);
+  win::ScopedBstr wmiNamespace(kWmiNamespace);
   HRESULT connected = locator->ConnectServer(wmiNamespace.Get(), nullptr, nullptr, nullptr, 0,
                                              nullptr, nullptr, services_.Receive());
-  if (connected == S_OK) SetConnectionBlanket(services_.Get());
+  if (connected == S_OK) SetImpersonatingBlanket(services_.Get());
   interfaceTable_.Register(services_.Get());
   return services_ ? 1 : 0;
 }
 
 int CAcpiWmi::ReadSmbiosTables() {
-  qv::win::ScopedBstr rawTablesClass(kRawTablesClass);
-  qv::win::ScopedComPtr<IEnumWbemClassObject> tables;
+  win::ScopedBstr rawTablesClass(kRawTablesClass);
+  win::ScopedComPtr<IEnumWbemClassObject> tables;
   services_->CreateInstanceEnum(rawTablesClass.Get(), WBEM_FLAG_SHALLOW, nullptr, tables.Receive());
   while (tables) {
-    qv::win::ScopedComPtr<IWbemClassObject> table;
+    win::ScopedComPtr<IWbemClassObject> table;
     ULONG returned = 0;
     HRESULT next = tables->Next(kNextTimeoutMs, 1, table.Receive(), &returned);
     if (next == WBEM_S_FALSE || returned == 0 || !table) break;
@@ -91,14 +89,14 @@ int CAcpiWmi::ReadSmbiosTables() {
 // Parses one raw table instance. A missing or non-array "SMBiosData" is a failed read; the
 // array bounds what "Size" declares, so nothing outside it is read.
 int CAcpiWmi::ParseRawTable(IWbemClassObject* table) {
-  qv::win::ScopedBstr sizeName("Size");
-  qv::win::ScopedBstr dataName("SMBiosData");
-  qv::win::ScopedVariant declaredSize;
+  win::ScopedBstr sizeName("Size");
+  win::ScopedBstr dataName("SMBiosData");
+  win::ScopedVariant declaredSize;
   table->Get(sizeName.Get(), 0, declaredSize.Get(), nullptr, nullptr);
-  qv::win::ScopedVariant data;
+  win::ScopedVariant data;
   if (FAILED(table->Get(dataName.Get(), 0, data.Get(), nullptr, nullptr)) || !data.HoldsByteArray())
     return 0;
-  qv::win::ScopedSafeArrayAccess bytes(data->parray);
+  win::ScopedSafeArrayAccess bytes(data->parray);
   if (!bytes.IsValid()) return 0;
   const std::size_t size = RawTableBytesToParse(*declaredSize, bytes.Length());
   blobCopy_.reset(new BYTE[size == 0 ? 1 : size]);
@@ -107,3 +105,5 @@ int CAcpiWmi::ParseRawTable(IWbemClassObject* table) {
   blobCopy_.reset();
   return 1;
 }
+
+}  // namespace qv::platform

@@ -4,7 +4,7 @@
 // mapper and, last, the hardware-configuration record. Afterwards the object is only read.
 //
 // The constructor never fails as a whole: a failed step leaves the later steps' fields empty.
-// Only memory exhaustion escapes it (std::bad_alloc, or qv::win::ComError(E_OUTOFMEMORY) for a
+// Only memory exhaustion escapes it (std::bad_alloc, or win::ComError(E_OUTOFMEMORY) for a
 // BSTR), after everything already acquired has been released.
 #pragma once
 
@@ -13,12 +13,14 @@
 
 #include "platform/bios_call_buffer.h"
 #include "platform/com_initialization.h"
-#include "platform/connection_table.h"
+#include "platform/global_interface_table.h"
 #include "platform/smbios_parser.h"
 #include "win/critical_section.h"
 #include "win/scoped_bstr.h"
 #include "win/scoped_com_ptr.h"
 #include "winapi/win32.h"
+
+namespace qv::platform {
 
 class CHwConfig;
 
@@ -67,19 +69,21 @@ class CAcpiWmi : public CSMBIOSParser {
 
   ComInitialization com_;
   std::unique_ptr<CHwConfig> hwConfig_;
-  qv::win::ScopedComPtr<IWbemClassObject> bdatClass_;
-  qv::win::ScopedComPtr<IWbemServices> services_;
-  qv::win::ScopedComPtr<IWbemClassObject> bdatInstance_;
-  qv::win::ScopedComPtr<IWbemClassObject> outParams_;
-  qv::win::ScopedComPtr<IWbemClassObject> inParams_;
-  qv::win::ScopedComPtr<IWbemClassObject> bfnClass_;
-  qv::win::ScopedComPtr<IWbemClassObject> inSignature_;
-  qv::win::ScopedComPtr<IWbemClassObject> outSignature_;
-  qv::win::ScopedBstr bfnClassName_;
-  qv::win::ScopedBstr doBfnMethodName_;
-  qv::win::ScopedBstr bfnObjectPath_;
+  win::ScopedComPtr<IWbemClassObject> bdatClass_;
+  win::ScopedComPtr<IWbemServices> services_;
+  win::ScopedComPtr<IWbemClassObject> bdatInstance_;
+  win::ScopedComPtr<IWbemClassObject> outParams_;
+  win::ScopedComPtr<IWbemClassObject> inParams_;
+  win::ScopedComPtr<IWbemClassObject> bfnClass_;
+  win::ScopedComPtr<IWbemClassObject> inSignature_;
+  win::ScopedComPtr<IWbemClassObject> outSignature_;
+  win::ScopedBstr bfnClassName_;
+  win::ScopedBstr doBfnMethodName_;
+  win::ScopedBstr bfnObjectPath_;
   std::unique_ptr<BYTE[]> blobCopy_;  // non-null only while one raw table is parsed
   std::int32_t transferSize_ = 0;
-  ConnectionTable interfaceTable_;
-  qv::win::CriticalSection callLock_;
+  GlobalInterfaceTable interfaceTable_;
+  win::CriticalSection callLock_;
 };
+
+}  // namespace qv::platform

@@ -5,8 +5,11 @@
 #include <vector>
 
 #include "platform/acpi_wmi.h"
+#include "platform/wbem_access.h"
 #include "win/scoped_safe_array_access.h"
 #include "win/scoped_variant.h"
+
+namespace qv::platform {
 
 namespace {
 
@@ -32,45 +35,23 @@ std::uint16_t TokenSelector(std::uint16_t id) {
   return power.ACLineStatus == AC_LINE_ONLINE ? 2 : 1;
 }
 
-// The embedded object that `value` holds, as IWbemClassObject; false when it holds none.
-bool QueryEmbedded(const qv::win::ScopedVariant& value,
-                   qv::win::ScopedComPtr<IWbemClassObject>* object) {
-  if (!value.HoldsObject()) return false;
-  value->punkVal->QueryInterface(IID_IWbemClassObject, object->ReceiveVoid());
-  return static_cast<bool>(*object);
-}
-
-void SetCallBlanket(IUnknown* proxy) {
-  CoSetProxyBlanket(proxy, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
-                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-}
-
 }  // namespace
 
 int CAcpiWmi::ReadQueryData() {
-  qv::win::ScopedBstr queryPath(kQueryObjectPath);
-  qv::win::ScopedBstr queryDataName("QDATA");
-  qv::win::ScopedBstr bytesName("Bytes");
-  qv::win::ScopedComPtr<IWbemClassObject> query;
+  win::ScopedBstr queryPath(kQueryObjectPath);
+  win::ScopedComPtr<IWbemClassObject> query;
   if (FAILED(services_->GetObject(queryPath.Get(), 0, nullptr, query.Receive(), nullptr)) || !query)
     return 0;
-  qv::win::ScopedVariant queryData;
-  if (FAILED(query->Get(queryDataName.Get(), 0, queryData.Get(), nullptr, nullptr))) return 0;
-  qv::win::ScopedComPtr<IWbemClassObject> embedded;
-  if (!QueryEmbedded(queryData, &embedded)) return 0;
-  qv::win::ScopedVariant bytes;
-  if (FAILED(embedded->Get(bytesName.Get(), 0, bytes.Get(), nullptr, nullptr)) ||
-      !bytes.HoldsByteArray())
-    return 0;
-  qv::win::ScopedSafeArrayAccess access(bytes->parray);
+  std::vector<BYTE> bytes;
+  if (!ReadEmbeddedBytes(query.Get(), "QDATA", &bytes)) return 0;
   // The size is a 32-bit field at offset 12: a shorter array announces nothing.
-  if (!access.IsValid() || access.Length() < kTransferSizeOffset + sizeof(std::int32_t)) return 0;
-  std::memcpy(&transferSize_, access.Data() + kTransferSizeOffset, sizeof(transferSize_));
+  if (bytes.size() < kTransferSizeOffset + sizeof(std::int32_t)) return 0;
+  std::memcpy(&transferSize_, bytes.data() + kTransferSizeOffset, sizeof(transferSize_));
   return 1;
 }
 
 int CAcpiWmi::PrepareBiosCall() {
-  qv::win::ScopedBstr bdatName("BDat");
+  win::ScopedBstr bdatName("BDat");
   if (services_->GetObject(bdatName.Get(), 0, nullptr, bdatClass_.Receive(), nullptr) != S_OK)
     return 0;
   if (services_->GetObject(bfnClassName_.Get(), 0, nullptr, bfnClass_.Receive(), nullptr) != S_OK)
@@ -88,7 +69,7 @@ void CAcpiWmi::SpawnCallObjects() {
 }
 
 int CAcpiWmi::CallBiosFunction(BiosCallBuffer& block) {
-  qv::win::ScopedCriticalSectionHold hold(callLock_);
+  win::ScopedCriticalSectionHold hold(callLock_);
   block.status = kBiosStatusNotSent;
   if (!bdatInstance_ || !inSignature_ || !inParams_ || !TransferSizeUsable()) return 0;
   PutRequest(block);
@@ -103,10 +84,10 @@ bool CAcpiWmi::TransferSizeUsable() const {
 }
 
 void CAcpiWmi::PutRequest(const BiosCallBuffer& block) {
-  qv::win::ScopedBstr bytesName("Bytes");
+  win::ScopedBstr bytesName("Bytes");
   std::vector<BYTE> buffer(static_cast<std::size_t>(transferSize_), 0);
   std::memcpy(buffer.data(), &block, sizeof(block));
-  qv::win::ScopedVariant request;
+  win::ScopedVariant request;
   request.Get()->parray = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(buffer.size()));
   if (request->parray == nullptr) return;
   request.Get()->vt = VT_ARRAY | VT_UI1;
@@ -116,7 +97,7 @@ void CAcpiWmi::PutRequest(const BiosCallBuffer& block) {
 }
 
 void CAcpiWmi::PutDataParameter() {
-  qv::win::ScopedBstr dataName("Data");
+  win::ScopedBstr dataName("Data");
   VARIANT data;
   VariantInit(&data);
   data.vt = VT_UNKNOWN;
@@ -126,30 +107,20 @@ void CAcpiWmi::PutDataParameter() {
 
 HRESULT CAcpiWmi::ExecuteCall() {
   outParams_.Reset();
-  qv::win::ScopedComPtr<IWbemServices> proxy;
+  win::ScopedComPtr<IWbemServices> proxy;
   *proxy.Receive() = interfaceTable_.FetchProxy();
   if (!proxy) return E_POINTER;
-  SetCallBlanket(proxy.Get());
+  SetImpersonatingBlanket(proxy.Get());
   return proxy->ExecMethod(bfnObjectPath_.Get(), doBfnMethodName_.Get(), 0, nullptr,
                            inParams_.Get(), outParams_.Receive(), nullptr);
 }
 
 // Copies the response over the block; a short response fills only what it holds.
 int CAcpiWmi::ReadResponse(BiosCallBuffer& block) {
-  qv::win::ScopedBstr dataName("Data");
-  qv::win::ScopedBstr bytesName("Bytes");
   if (!outParams_) return 0;
-  qv::win::ScopedVariant data;
-  if (FAILED(outParams_->Get(dataName.Get(), 0, data.Get(), nullptr, nullptr))) return 0;
-  qv::win::ScopedComPtr<IWbemClassObject> response;
-  if (!QueryEmbedded(data, &response)) return 0;
-  qv::win::ScopedVariant bytes;
-  if (FAILED(response->Get(bytesName.Get(), 0, bytes.Get(), nullptr, nullptr)) ||
-      !bytes.HoldsByteArray())
-    return 0;
-  qv::win::ScopedSafeArrayAccess access(bytes->parray);
-  if (!access.IsValid()) return 0;
-  std::memcpy(&block, access.Data(), std::min(access.Length(), sizeof(block)));
+  std::vector<BYTE> bytes;
+  if (!ReadEmbeddedBytes(outParams_.Get(), "Data", &bytes)) return 0;
+  if (!bytes.empty()) std::memcpy(&block, bytes.data(), std::min(bytes.size(), sizeof(block)));
   return 1;
 }
 
@@ -169,3 +140,5 @@ int CAcpiWmi::IsTokenActive(std::uint16_t id) {
   if (block.status != kBiosStatusOk) return 0;
   return (block.result2 & 0xFFFF) == token.value ? 1 : 0;
 }
+
+}  // namespace qv::platform

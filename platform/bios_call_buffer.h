@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qv::platform {
+
 struct BiosCallBuffer {
   std::uint16_t functionClass;
   std::uint16_t selector;
@@ -32,3 +34,5 @@ inline BiosCallBuffer MakeBiosCall(std::uint16_t functionClass, std::uint16_t se
   block.selector = selector;
   return block;
 }
+
+}  // namespace qv::platform

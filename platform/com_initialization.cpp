@@ -1,5 +1,7 @@
 #include "platform/com_initialization.h"
 
+namespace qv::platform {
+
 ComInitialization::ComInitialization() : result_(S_OK), owesUninitialize_(1) {
   result_ = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
   if (FAILED(result_)) {
@@ -21,3 +23,5 @@ void ComInitialization::Uninitialize() {
   owesUninitialize_ = 0;
   CoUninitialize();
 }
+
+}  // namespace qv::platform

@@ -4,6 +4,8 @@
 
 #include "winapi/win32.h"
 
+namespace qv::platform {
+
 class ComInitialization {
  public:
   ComInitialization();
@@ -22,3 +24,5 @@ class ComInitialization {
   HRESULT result_;
   DWORD owesUninitialize_;
 };
+
+}  // namespace qv::platform

@@ -7,6 +7,8 @@
 #include "platform/known_platforms.h"
 #include "platform/record_fill_lock.h"
 
+namespace qv::platform {
+
 namespace {
 
 constexpr char kSharedRecordName[] = "HWCONFIG_SHARED_MEM_OBJ";
@@ -167,13 +169,13 @@ void CHwConfig::ApplySmbiosFacts(HwConfigData& record) {
 
 void CHwConfig::ApplyPlatformAdjustments(HwConfigData& record) {
   switch (owner_->SystemId()) {
-    case qv::platforms::kPlatformA:
+    case kPlatformA:
       SetCapability(record, kBitPlatformA);
       break;
-    case qv::platforms::kPlatformB:
+    case kPlatformB:
       AdjustPlatformB(record);
       break;
-    case qv::platforms::kPlatformC:
+    case kPlatformC:
       SetKinds(record, 5, 10, 11);
       SetCapability(record, kBitPlatformC);
       break;
@@ -210,3 +212,5 @@ void CHwConfig::TakeSnapshot(const HwConfigData& record) {
   }
   snapshot_.extraByte = record.extraByte;
 }
+
+}  // namespace qv::platform

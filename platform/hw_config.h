@@ -10,6 +10,8 @@
 #include "win/scoped_mapped_view.h"
 #include "winapi/win32.h"
 
+namespace qv::platform {
+
 class CAcpiWmi;
 
 class CHwConfig {
@@ -35,9 +37,11 @@ class CHwConfig {
   void AdjustPlatformB(HwConfigData& record);
   void TakeSnapshot(const HwConfigData& record);
 
-  qv::win::ScopedHandle mapping_;
-  qv::win::ScopedMappedView view_;
+  win::ScopedHandle mapping_;
+  win::ScopedMappedView view_;
   CAcpiWmi* owner_;
   HwConfigData snapshot_;
   bool created_ = false;
 };
+
+}  // namespace qv::platform

@@ -1,5 +1,7 @@
 #include "platform/hw_config_data.h"
 
+namespace qv::platform {
+
 namespace {
 
 bool InBitmap(int bit) {
@@ -23,3 +25,5 @@ void SetCapability(HwConfigData& record, int bit) {
 void ClearCapability(HwConfigData& record, int bit) {
   if (InBitmap(bit)) record.capabilities[bit / 32] &= ~MaskOf(bit);
 }
+
+}  // namespace qv::platform

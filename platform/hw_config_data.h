@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace qv::platform {
+
 struct HwConfigEntry {
   std::uint32_t kind;
   std::uint32_t zero;
@@ -36,3 +38,5 @@ constexpr int kHwConfigMaxEntries = 8;
 bool HasCapability(const HwConfigData& record, int bit);
 void SetCapability(HwConfigData& record, int bit);
 void ClearCapability(HwConfigData& record, int bit);
+
+}  // namespace qv::platform

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 
-namespace qv::platforms {
+namespace qv::platform {
 
 constexpr std::uint16_t kPlatformA = 0x01A4;  // 420: capability bit 20
 constexpr std::uint16_t kPlatformB = 0x01B7;  // 439: dock-style entry table, extra byte
 constexpr std::uint16_t kPlatformC = 0x01C3;  // 451: entry kinds 5, 10, 11 and bit 31
 constexpr std::uint16_t kPlatformD = 0x0215;  // 533: mask bit 3 from capability bit 27
 
-}  // namespace qv::platforms
+}  // namespace qv::platform

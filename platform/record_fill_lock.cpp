@@ -1,5 +1,7 @@
 #include "platform/record_fill_lock.h"
 
+namespace qv::platform {
+
 namespace {
 
 RecordFillLock::Outcome OutcomeOf(DWORD waited) {
@@ -33,3 +35,5 @@ RecordFillLock::~RecordFillLock() {
 std::string RecordFillLock::MutexNameFor(const char* recordName) {
   return std::string(recordName) + "_MUTEX";
 }
+
+}  // namespace qv::platform

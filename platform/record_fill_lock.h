@@ -12,6 +12,8 @@
 #include "win/scoped_handle.h"
 #include "winapi/win32.h"
 
+namespace qv::platform {
+
 class RecordFillLock {
  public:
   enum class Outcome {
@@ -35,6 +37,8 @@ class RecordFillLock {
   static std::string MutexNameFor(const char* recordName);
 
  private:
-  qv::win::ScopedHandle mutex_;
+  win::ScopedHandle mutex_;
   Outcome outcome_ = Outcome::kUnavailable;
 };
+
+}  // namespace qv::platform

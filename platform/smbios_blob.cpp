@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace qv::smbios {
+namespace qv::platform {
 
 std::uint8_t BlobView::Byte(std::uint64_t offset) const {
   return Contains(offset, 1) ? data_[offset] : 0;
@@ -64,4 +64,4 @@ std::optional<std::string_view> NthString(const BlobView& blob, std::uint64_t st
   return strings.Next();
 }
 
-}  // namespace qv::smbios
+}  // namespace qv::platform

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-namespace qv::smbios {
+namespace qv::platform {
 
 class BlobView {
  public:
@@ -51,4 +51,4 @@ class StringCursor {
 // String n (1-based) of the structure at `structure`; none when n < 1 or the set is shorter.
 std::optional<std::string_view> NthString(const BlobView& blob, std::uint64_t structure, int n);
 
-}  // namespace qv::smbios
+}  // namespace qv::platform

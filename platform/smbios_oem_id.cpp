@@ -1,6 +1,6 @@
 #include "platform/smbios_oem_id.h"
 
-namespace qv::smbios {
+namespace qv::platform {
 namespace {
 
 constexpr std::string_view kIdPrefix = "1[";
@@ -51,4 +51,4 @@ bool ReadOemSystemId(std::string_view oemString, std::uint16_t* systemId) {
   return true;
 }
 
-}  // namespace qv::smbios
+}  // namespace qv::platform

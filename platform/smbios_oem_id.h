@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace qv::smbios {
+namespace qv::platform {
 
 // Reads `text` as an unsigned hexadecimal number the way strtoul(text, nullptr, 16) does with
 // a 32-bit unsigned long: leading white space, an optional sign and an optional "0x" are
@@ -16,4 +16,4 @@ std::uint32_t HexToUnsigned32(std::string_view text);
 // the string does not begin with "1[".
 bool ReadOemSystemId(std::string_view oemString, std::uint16_t* systemId);
 
-}  // namespace qv::smbios
+}  // namespace qv::platform

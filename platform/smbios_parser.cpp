@@ -7,10 +7,8 @@
 #include "platform/smbios_structure_walk.h"
 #include "platform/smbios_tokens.h"
 
+namespace qv::platform {
 namespace {
-
-using qv::smbios::BlobView;
-using qv::smbios::StringCursor;
 
 constexpr std::string_view kVexaPrefix = "Vexa ";
 constexpr std::string_view kVexaSystemPrefix = "Vexa System";
@@ -42,7 +40,7 @@ bool BeginsWith(const std::string& text, std::string_view prefix) {
 }
 
 std::string ReferencedString(const BlobView& blob, std::uint64_t structure, std::uint64_t field) {
-  const auto text = qv::smbios::NthString(blob, structure, blob.Byte(structure + field));
+  const auto text = NthString(blob, structure, blob.Byte(structure + field));
   return text ? std::string(*text) : std::string();
 }
 
@@ -55,7 +53,7 @@ void ReadOemStrings(const BlobView& blob, std::uint64_t structure, TableFindings
   if (!first) return;
   for (int k = 2; k <= count; ++k) {
     const auto text = strings.Next();
-    if (!text || qv::smbios::ReadOemSystemId(*text, &found->oemSystemId)) return;
+    if (!text || ReadOemSystemId(*text, &found->oemSystemId)) return;
   }
 }
 
@@ -84,7 +82,7 @@ void HandleStructure(const BlobView& blob, std::uint64_t structure, TableFinding
       found->tableSystemId = ReadTableSystemId(blob, structure);
       break;
     case kTokenList:
-      qv::smbios::CollectWantedTokens(blob, structure, tokens);
+      CollectWantedTokens(blob, structure, tokens);
       break;
     default:
       break;  // every other type, end-of-table (127) included, is walked over
@@ -93,7 +91,7 @@ void HandleStructure(const BlobView& blob, std::uint64_t structure, TableFinding
 
 TableFindings WalkTable(const BlobView& blob, std::deque<SmbiosToken>* tokens) {
   TableFindings found;
-  qv::smbios::ForEachStructure(blob, [&](const qv::smbios::StructureHeader& structure) {
+  ForEachStructure(blob, [&](const StructureHeader& structure) {
     HandleStructure(blob, structure.offset, &found, tokens);
   });
   return found;
@@ -124,6 +122,8 @@ void CSMBIOSParser::ParseTables(const std::uint8_t* blob, std::uint32_t size) {
 
 std::string CSMBIOSParser::GetStructureString(const std::uint8_t* structure,
                                               std::uint32_t available, int n) {
-  const auto text = qv::smbios::NthString(BlobView(structure, available), 0, n);
+  const auto text = NthString(BlobView(structure, available), 0, n);
   return text ? std::string(*text) : std::string();
 }
+
+}  // namespace qv::platform

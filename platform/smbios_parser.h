@@ -19,6 +19,8 @@ struct SmbiosToken {
   std::uint16_t value;     // value the token holds when it is active
 };
 #pragma pack(pop)
+
+namespace qv::platform {
 static_assert(sizeof(SmbiosToken) == 6, "SmbiosToken mirrors a 6-byte type-218 entry");
 
 // Base of the platform object; deliberately not polymorphic.
@@ -55,3 +57,5 @@ class CSMBIOSParser {
   std::uint16_t systemId_ = 0;
   std::deque<SmbiosToken> tokens_;
 };
+
+}  // namespace qv::platform

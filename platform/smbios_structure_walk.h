@@ -14,7 +14,7 @@
 
 #include "platform/smbios_blob.h"
 
-namespace qv::smbios {
+namespace qv::platform {
 
 constexpr std::uint64_t kStructureHeaderLength = 4;
 
@@ -59,4 +59,4 @@ WalkEnd ForEachStructure(const BlobView& blob, Visit&& visit) {
   return {WalkStop::kTableEnd, offset};
 }
 
-}  // namespace qv::smbios
+}  // namespace qv::platform

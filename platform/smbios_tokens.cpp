@@ -2,7 +2,7 @@
 
 #include <optional>
 
-namespace qv::smbios {
+namespace qv::platform {
 namespace {
 
 constexpr std::uint64_t kFirstEntry = 11;
@@ -31,4 +31,4 @@ void CollectWantedTokens(const BlobView& blob, std::uint64_t structure,
   }
 }
 
-}  // namespace qv::smbios
+}  // namespace qv::platform

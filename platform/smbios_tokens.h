@@ -8,7 +8,7 @@
 #include "platform/smbios_blob.h"
 #include "platform/smbios_parser.h"
 
-namespace qv::smbios {
+namespace qv::platform {
 
 // In the order in which they enter the token list.
 constexpr std::array<std::uint16_t, 13> kWantedTokens = {
@@ -23,4 +23,4 @@ constexpr std::array<std::uint16_t, 13> kWantedTokens = {
 void CollectWantedTokens(const BlobView& blob, std::uint64_t structure,
                          std::deque<SmbiosToken>* tokens);
 
-}  // namespace qv::smbios
+}  // namespace qv::platform

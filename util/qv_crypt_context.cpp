@@ -11,13 +11,13 @@ constexpr DWORD kEffectiveKeyBits = 128;
 }  // namespace
 
 QVCryptContext::QVCryptContext(const QVString& passPhrase) {
-  if (!CryptAcquireContextA(&m_provider, nullptr, kProviderName, PROV_RSA_FULL,
+  if (!CryptAcquireContextA(&provider_, nullptr, kProviderName, PROV_RSA_FULL,
                             CRYPT_VERIFYCONTEXT)) {
-    m_provider = 0;
+    provider_ = 0;
     return;
   }
-  if (!CryptCreateHash(m_provider, CALG_MD5, 0, 0, &m_hash)) {
-    m_hash = 0;
+  if (!CryptCreateHash(provider_, CALG_MD5, 0, 0, &hash_)) {
+    hash_ = 0;
     return;
   }
   // The length is taken before the switch to narrow. A wide key holding a NUL unit converts
@@ -26,18 +26,18 @@ QVCryptContext::QVCryptContext(const QVString& passPhrase) {
   const char* bytes = passPhrase.GetNarrow();
   const DWORD count = static_cast<DWORD>(
       std::min<std::size_t>(static_cast<std::size_t>(std::max(length, 0)), std::strlen(bytes)));
-  if (!CryptHashData(m_hash, reinterpret_cast<const BYTE*>(bytes), count, 0)) return;
-  if (!CryptDeriveKey(m_provider, CALG_RC2, m_hash, CRYPT_EXPORTABLE, &m_key)) {
-    m_key = 0;
+  if (!CryptHashData(hash_, reinterpret_cast<const BYTE*>(bytes), count, 0)) return;
+  if (!CryptDeriveKey(provider_, CALG_RC2, hash_, CRYPT_EXPORTABLE, &key_)) {
+    key_ = 0;
     return;
   }
-  m_effectiveLengthSet =
-      CryptSetKeyParam(m_key, KP_EFFECTIVE_KEYLEN,
-                       reinterpret_cast<const BYTE*>(&kEffectiveKeyBits), 0) != FALSE;
+  effectiveLengthSet_ =
+      CryptSetKeyParam(key_, KP_EFFECTIVE_KEYLEN, reinterpret_cast<const BYTE*>(&kEffectiveKeyBits),
+                       0) != FALSE;
 }
 
 QVCryptContext::~QVCryptContext() {
-  if (m_key) CryptDestroyKey(m_key);
-  if (m_hash) CryptDestroyHash(m_hash);
-  if (m_provider) CryptReleaseContext(m_provider, 0);
+  if (key_) CryptDestroyKey(key_);
+  if (hash_) CryptDestroyHash(hash_);
+  if (provider_) CryptReleaseContext(provider_, 0);
 }

@@ -14,16 +14,16 @@ class QVCryptContext {
   QVCryptContext(const QVCryptContext&) = delete;
   QVCryptContext& operator=(const QVCryptContext&) = delete;
 
-  bool IsUsable() const { return m_key != 0; }
+  bool IsUsable() const { return key_ != 0; }
   // Whether the key took its 128-bit effective length. A key that refused it still decrypts
   // (a wrong length only fails the padding check), but must not encrypt: its cipher text would
   // be unreadable under the pass phrase.
-  bool HasEffectiveKeyLength() const { return m_effectiveLengthSet; }
-  HCRYPTKEY Key() const { return m_key; }
+  bool HasEffectiveKeyLength() const { return effectiveLengthSet_; }
+  HCRYPTKEY Key() const { return key_; }
 
  private:
-  HCRYPTPROV m_provider = 0;
-  HCRYPTKEY m_key = 0;
-  HCRYPTHASH m_hash = 0;
-  bool m_effectiveLengthSet = false;
+  HCRYPTPROV provider_ = 0;
+  HCRYPTKEY key_ = 0;
+  HCRYPTHASH hash_ = 0;
+  bool effectiveLengthSet_ = false;
 };

@@ -3,6 +3,8 @@
 // and calls the Win32 functions by their real names.
 #pragma once
 
+// The includes below keep their order on purpose: each header needs the ones above it.
+// clang-format off
 #ifdef _WIN32
 #include <windows.h>
 #include <objbase.h>
@@ -14,7 +16,9 @@
 #define QV_WIDE(text) L##text
 #else
 #include "winapi/posix/types.h"
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/last_error.h"
+#include "winapi/posix/handles.h"
+#include "winapi/posix/files.h"
 #include "winapi/posix/codepage.h"
 #include "winapi/posix/crypt.h"
 #include "winapi/posix/sync.h"
@@ -31,3 +35,4 @@
 // Wide literals: WCHAR is char16_t on POSIX.
 #define QV_WIDE(text) u##text
 #endif
+// clang-format on

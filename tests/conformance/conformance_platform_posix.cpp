@@ -7,6 +7,7 @@
 #include "machine/machine.h"
 #include "tests/conformance/conformance_platform.h"
 #include "tests/support/simulated_machine.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::conformance {
@@ -28,7 +29,7 @@ class NothingOutstanding : public ::testing::Environment {
 ScopedRegistryKey::ScopedRegistryKey(const std::string& path,
                                      const std::map<std::string, std::string>& values)
     : path_(path) {
-  machine::RegistryKey& key = machine::Current().registry[path];
+  machine::RegistryKey& key = standin::CurrentMachine().registry[path];
   for (const auto& [name, text] : values) {
     machine::RegistryValue value;
     value.type = 1;  // REG_SZ, with its terminator
@@ -40,7 +41,7 @@ ScopedRegistryKey::ScopedRegistryKey(const std::string& path,
 }
 
 ScopedRegistryKey::~ScopedRegistryKey() {
-  machine::Current().registry.erase(path_);
+  standin::CurrentMachine().registry.erase(path_);
 }
 
 namespace {
@@ -59,7 +60,7 @@ ScopedTestDevices::ScopedTestDevices()
                "USB\\VID_2E9C&PID_0042&MI_00\\6&2F3E4D5C&0&0000"},
       notPresent_{"PCI\\VEN_1AF4&DEV_1042&SUBSYS_11001AF4&REV_01\\3&267A616A&0&20",
                   "USB\\VID_2E9C&PID_0043\\5&2D8F3A2B&0&4"} {
-  machine::Machine& machine = machine::Current();
+  machine::Machine& machine = standin::CurrentMachine();
   savedDevices = {machine.devices, machine.notPresentDevices};
   for (const std::string& id : present_) machine.devices[id.substr(0, 3)].push_back(id);
   for (const std::string& id : notPresent_)
@@ -68,7 +69,7 @@ ScopedTestDevices::ScopedTestDevices()
 }
 
 ScopedTestDevices::~ScopedTestDevices() {
-  machine::Machine& machine = machine::Current();
+  machine::Machine& machine = standin::CurrentMachine();
   machine.devices = savedDevices.devices;
   machine.notPresentDevices = savedDevices.notPresentDevices;
 }
@@ -99,11 +100,12 @@ std::string UniqueObjectName(const std::string& stem) {
 }
 
 ScopedWmiMachine::ScopedWmiMachine() {
-  machine::Use(testing::MachineWith({testing::VexaTable(0x1234)}, testing::BiosBuilder().Build()));
+  standin::UseMachine(
+      testing::MachineWith({testing::VexaTable(0x1234)}, testing::BiosBuilder().Build()));
 }
 
 ScopedWmiMachine::~ScopedWmiMachine() {
-  machine::Reset();
+  standin::ForgetMachine();
 }
 
 }  // namespace qv::conformance

@@ -12,10 +12,12 @@
 #include "tests/devicemask/list_files.h"
 #include "winapi/posix/ledger.h"
 
+using namespace qv::platform;
+
 namespace qv::testing {
 namespace {
 
-constexpr std::uint16_t kPlatformD = qv::platforms::kPlatformD;
+constexpr std::uint16_t kPlatformD = qv::platform::kPlatformD;
 constexpr std::uint32_t kFeatureBit27 = 0x20;  // sets capability bit 27 on a maker's machine
 
 const std::string kList = Record(245, "00110011", "GNR") + Record(378, "10000111", "TRV") +

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <string>
 
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/line_codes.h"
+#include "devicemask/lookup.h"
+#include "devicemask/record.h"
 #include "platform/known_platforms.h"
 #include "tests/devicemask/list_files.h"
 
@@ -82,8 +82,8 @@ TEST(ExampleList, ObeysTheListRules) {
     offset += 17;
   }
   EXPECT_EQ(lines, (std::set<int>{0, 1, 2, 3, 4, 5, 6})) << "all six lines and one unknown";
-  for (int platform : {qv::platforms::kPlatformA, qv::platforms::kPlatformB,
-                       qv::platforms::kPlatformC, qv::platforms::kPlatformD}) {
+  for (int platform : {qv::platform::kPlatformA, qv::platform::kPlatformB, qv::platform::kPlatformC,
+                       qv::platform::kPlatformD}) {
     EXPECT_EQ(ids.count(platform), 1u) << platform;
   }
 }

@@ -8,6 +8,7 @@
 #include "tests/devicemask/list_files.h"
 #include "tests/support/simulated_machine.h"
 #include "winapi/posix/com_control.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::testing {
@@ -26,18 +27,18 @@ void DeviceMaskExportTest::TearDown() {
   ReleasePlatformObject();
   standin::ClearFaults();
   EXPECT_EQ(standin::OutstandingReport(), "");
-  machine::Reset();
+  standin::ForgetMachine();
 }
 
 void DeviceMaskExportTest::UseVexaMachine(std::uint16_t systemId, std::uint32_t featureWord,
                                           bool withBios) {
   std::optional<machine::Bios> bios;
   if (withBios) bios = BiosBuilder().Build();
-  machine::Use(MachineWith({VexaTable(systemId, featureWord)}, bios));
+  standin::UseMachine(MachineWith({VexaTable(systemId, featureWord)}, bios));
 }
 
 void DeviceMaskExportTest::UseOtherMakerMachine() {
-  machine::Use(MachineWith({OtherMakerTable()}, BiosBuilder().Build()));
+  standin::UseMachine(MachineWith({OtherMakerTable()}, BiosBuilder().Build()));
 }
 
 void DeviceMaskExportTest::WriteList(const std::string& plainList, const std::string& name) {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "devicemask/list_file.h"
-#include "devicemask/plain_list.h"
 #include "tests/devicemask/list_files.h"
 #include "tests/support/temp_directory.h"
 
@@ -58,7 +57,7 @@ TEST(PlainList, DecryptsWhatTheListWriterEncrypts) {
   const std::string plain = Record(245, "00110011", "GNR") + Record(378, "10000111", "BDW");
   dir.Write("list.enc", EncryptedList(plain));
 
-  const PlainList list = LoadPlainList(path.c_str(), ShortReadPolicy::kRefuse);
+  const PlainList list = DecryptListFile(path.c_str(), ShortReadPolicy::kRefuse);
   ASSERT_EQ(list.status, PlainListStatus::kLoaded);
   EXPECT_EQ(std::string(list.text.GetNarrow()), plain);
 }
@@ -77,16 +76,17 @@ TEST(PlainList, EverythingUndecryptableIsOneStatus) {
   };
   for (const std::string& content : undecryptable) {
     dir.Write("list.enc", content);
-    EXPECT_EQ(LoadPlainList(path.c_str(), ShortReadPolicy::kRefuse).status,
+    EXPECT_EQ(DecryptListFile(path.c_str(), ShortReadPolicy::kRefuse).status,
               PlainListStatus::kNotDecrypted)
         << content.size() << " bytes";
   }
-  EXPECT_EQ(LoadPlainList(dir.File("missing").c_str(), ShortReadPolicy::kAccept).status,
+  EXPECT_EQ(DecryptListFile(dir.File("missing").c_str(), ShortReadPolicy::kAccept).status,
             PlainListStatus::kCannotOpen);
 
   // Bytes after a NUL are not part of the text: the cipher text before it still decrypts.
   dir.Write("list.enc", cipher + std::string("\0garbage", 8));
-  EXPECT_EQ(LoadPlainList(path.c_str(), ShortReadPolicy::kRefuse).status, PlainListStatus::kLoaded);
+  EXPECT_EQ(DecryptListFile(path.c_str(), ShortReadPolicy::kRefuse).status,
+            PlainListStatus::kLoaded);
 }
 
 }  // namespace

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
 #include "util/qv_encryption.h"
 
 namespace qv::testing {
 
 std::string EncryptedList(const std::string& plainList) {
   QVString text(plainList.c_str());
-  const QVString passPhrase(qv::sysids::kPassPhrase);
+  const QVString passPhrase(qv::devicemask::kPassPhrase);
   EXPECT_TRUE(QVEncryption::EncryptString(text, passPhrase)) << "list of " << plainList.size();
   return text.GetNarrow();
 }

@@ -4,9 +4,8 @@
 
 #include <string>
 
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/line_codes.h"
-#include "devicemask/record_lookup.h"
+#include "devicemask/lookup.h"
+#include "devicemask/record.h"
 #include "tests/devicemask/list_files.h"
 
 namespace qv::devicemask {

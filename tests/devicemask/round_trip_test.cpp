@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "devicemask/line_codes.h"
+#include "devicemask/record.h"
 #include "exports/platform_object.h"
 #include "exports/qvsupport.h"
 #include "machine/machine.h"
@@ -15,6 +15,9 @@
 #include "tests/devicemask/export_fixture.h"
 #include "tests/devicemask/list_files.h"
 #include "tests/devicemask/maximum_list.h"
+#include "winapi/posix/current_machine.h"
+
+using namespace qv::platform;
 
 namespace qv::testing {
 namespace {
@@ -22,7 +25,7 @@ namespace {
 using ListRoundTrip = DeviceMaskExportTest;
 
 TEST_F(ListRoundTrip, EveryRecordOfAMaximumSizeList) {
-  const std::vector<ListRecord> records = MaximumListRecords(qv::platforms::kPlatformD);
+  const std::vector<ListRecord> records = MaximumListRecords(qv::platform::kPlatformD);
   const std::string plain = MaximumList(records);
   ASSERT_EQ(plain.size(), 7671u);
   dir_.Write("plain.txt", plain);
@@ -51,10 +54,10 @@ class ExampleMachines : public DeviceMaskExportTest {
     std::string error;
     auto machine = machine::LoadProfile(QV_SOURCE_DIR "/examples/machines/" + name, &error);
     EXPECT_EQ(error, "") << name;
-    machine::Use(machine);
+    standin::UseMachine(machine);
   }
 
-  static bool CapabilityBit27() {
+  static bool Bit3FromPlatform() {
     const CHwConfig* hwConfig = AcquirePlatformObject()->HwConfig();
     return hwConfig != nullptr && HasCapability(hwConfig->Snapshot(), 27);
   }
@@ -62,8 +65,8 @@ class ExampleMachines : public DeviceMaskExportTest {
 
 TEST_F(ExampleMachines, PlatformDLaptopTakesBitThreeFromItsBios) {
   UseProfile("platform-d-laptop.json");
-  EXPECT_EQ(GetSystemId(), qv::platforms::kPlatformD);
-  EXPECT_TRUE(CapabilityBit27());
+  EXPECT_EQ(GetSystemId(), qv::platform::kPlatformD);
+  EXPECT_TRUE(Bit3FromPlatform());
   // "533 00011110 HKM": 4 + 2 + 1 + 64 from the list, 8 from the BIOS, line 3.
   EXPECT_EQ(GetDeviceMask(nullptr), 3 * 256 + 0x4F);
   EXPECT_EQ(IsTorvaneSystem(nullptr), 0);

@@ -8,6 +8,7 @@
 
 #include "exports/qvsupport.h"
 #include "gina/tool_wait.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/process_log.h"
 #include "winapi/posix/registry_log.h"
@@ -50,7 +51,7 @@ void GinaMachineTest::SetUp() {
   SetText(kSettings, "QVGinaEnabled", "1");
   SetText(kWinlogon, "Shell", "Explorer.exe");
   SetText(kIntelSso, "OrgGinaDLL", "qvgina.dll");
-  machine::Use(machine_);
+  standin::UseMachine(machine_);
   standin::ClearFaults();
   standin::ResetCalls();
   standin::ClearProcessStarts();
@@ -63,7 +64,7 @@ void GinaMachineTest::TearDown() {
   unsetenv("QV_DRIVE_C");
   unsetenv("QV_STUB_LOG");
   unsetenv("QV_STUB_HANG");
-  machine::Reset();
+  standin::ForgetMachine();
 }
 
 void GinaMachineTest::SetText(const std::string& key, const std::string& name,

@@ -10,6 +10,7 @@
 
 #include "machine/machine.h"
 #include "tests/support/temp_directory.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/process_command_line.h"
 #include "winapi/win32.h"
@@ -22,7 +23,7 @@ using Arguments = std::vector<std::string>;
 TEST(ProcessStandinTest, VersionQueryChecksTheStructureSize) {
   auto machine = std::make_shared<machine::Machine>();
   machine->os = machine::OsVersion{5, 2};
-  machine::Use(machine);
+  standin::UseMachine(machine);
   OSVERSIONINFOA info{};
   info.dwOSVersionInfoSize = sizeof(info);
   ASSERT_TRUE(GetVersionExA(&info));
@@ -34,7 +35,7 @@ TEST(ProcessStandinTest, VersionQueryChecksTheStructureSize) {
   EXPECT_FALSE(GetVersionExA(&info));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
   EXPECT_FALSE(GetVersionExA(nullptr));
-  machine::Reset();
+  standin::ForgetMachine();
 }
 
 TEST(ProcessStandinTest, SplitsCommandLinesByWindowsRules) {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "machine/machine.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/registry_log.h"
 #include "winapi/win32.h"
@@ -21,13 +22,13 @@ class RegistryStandinTest : public ::testing::Test {
     machine->registry[kKey]["Name"] = machine::RegistryValue{REG_SZ, {'a', 'b', 'c', 0}};
     machine->registry["SOFTWARE\\Example\\Settings\\Deeper\\Leaf"]["x"] = {};
     machine_ = machine;
-    machine::Use(machine);
+    standin::UseMachine(machine);
     standin::ClearFaults();
   }
   void TearDown() override {
     standin::ClearFaults();
     EXPECT_EQ(standin::OutstandingReport(), "");
-    machine::Reset();
+    standin::ForgetMachine();
   }
   HKEY Open(const char* path, REGSAM access) {
     HKEY key = nullptr;

@@ -9,6 +9,7 @@
 #include "gina/tool_wait.h"
 #include "machine/machine.h"
 #include "tests/gina/gina_fixture.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/process_log.h"
 #include "winapi/posix/registry_log.h"
@@ -261,7 +262,7 @@ TEST_F(UninstallGinaTest, DoesNothingAfterTheXpGeneration) {
   EXPECT_TRUE(standin::ProcessStarts().empty());
 
   // The Linux host has no registry and a later version: nothing happens there either.
-  machine::Use(machine::LoadHost());
+  standin::UseMachine(machine::LoadHost());
   EXPECT_EQ(Uninstall(), "");
   EXPECT_EQ(standin::CallCount("RegOpenKeyExA"), 0);
 }

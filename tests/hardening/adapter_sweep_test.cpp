@@ -6,6 +6,7 @@
 #include "exports/qvsupport.h"
 #include "tests/hardening/fault_sweep.h"
 #include "tests/hardening/hardening_fixture.h"
+#include "winapi/posix/current_machine.h"
 
 namespace qv::hardening {
 namespace {
@@ -28,7 +29,7 @@ SweepOutcome SweepAdapterExport(const std::string& exportName, int (*call)(),
                                 std::function<bool(int)> documented) {
   SweepCase sweep;
   sweep.exportName = exportName;
-  sweep.prepare = [machine] { machine::Use(machine()); };
+  sweep.prepare = [machine] { standin::UseMachine(machine()); };
   sweep.call = call;
   sweep.documented = std::move(documented);
   const SweepOutcome outcome = RunFaultSweep(sweep);
@@ -40,7 +41,7 @@ const auto kMinusOne = [](int result) { return result == -1; };
 
 // No fault can make an adapter appear that is not present: on this machine every answer is -1.
 TEST_F(AdapterSweepTest, EveryAdapterExportAnswersAnyFaultWithNotIdentified) {
-  machine::Use(UnlistedAdaptersMachine());
+  standin::UseMachine(UnlistedAdaptersMachine());
   EXPECT_EQ(GetLANManufacturerID(), -1);
   EXPECT_EQ(GetWLANManufacturerID(), -1);
   EXPECT_EQ(GetWWANManufacturerID(), -1);
@@ -58,7 +59,7 @@ TEST_F(AdapterSweepTest, EveryAdapterExportAnswersAnyFaultWithNotIdentified) {
 }
 
 TEST_F(AdapterSweepTest, AFaultHidesAListedAdapterButNeverNamesAnother) {
-  machine::Use(ListedAdaptersMachine());
+  standin::UseMachine(ListedAdaptersMachine());
   EXPECT_EQ(GetLANManufacturerID(), 1);
   EXPECT_EQ(GetWLANManufacturerID(), 0);
   EXPECT_EQ(GetWWANManufacturerID(), 1);

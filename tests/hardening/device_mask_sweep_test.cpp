@@ -9,6 +9,7 @@
 #include "tests/hardening/hardening_fixture.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/com_control.h"
+#include "winapi/posix/current_machine.h"
 
 namespace qv::hardening {
 namespace {
@@ -30,7 +31,7 @@ class DeviceMaskSweepTest : public HardeningTest {
     ReleasePlatformObject();
     FreshSharedMemoryNamespace();
     standin::ResetProcessSecurity();
-    machine::Use(FullPlatformMachine());
+    standin::UseMachine(FullPlatformMachine());
     dir_.Write("vexasysids.enc", list_);
   }
 

@@ -9,6 +9,7 @@
 #include "gina/tool_wait.h"
 #include "tests/hardening/fault_sweep.h"
 #include "tests/hardening/hardening_fixture.h"
+#include "winapi/posix/current_machine.h"
 
 namespace qv::hardening {
 namespace {
@@ -68,13 +69,13 @@ int UninstallQuietly() {
 }
 
 TEST_F(GinaSweepTest, UninstallQVGinaAnswersZeroWhateverFails) {
-  machine::Use(XpMachineWithTheProductsModule());
+  standin::UseMachine(XpMachineWithTheProductsModule());
   EXPECT_EQ(UninstallQuietly(), 0);
   EXPECT_TRUE(std::filesystem::exists(driveC_.File("tool.log"))) << "the tool did not run";
 
   SweepCase sweep;
   sweep.exportName = "UninstallQVGina";
-  sweep.prepare = [] { machine::Use(XpMachineWithTheProductsModule()); };
+  sweep.prepare = [] { standin::UseMachine(XpMachineWithTheProductsModule()); };
   sweep.call = UninstallQuietly;
   sweep.documented = [](int result) { return result == 0; };
   const SweepOutcome outcome = RunFaultSweep(sweep);

@@ -10,6 +10,7 @@
 #include "tests/support/simulated_machine.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/com_control.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::hardening {
@@ -104,7 +105,7 @@ void HardeningTest::TearDown() {
   standin::ClearFaults();
   EXPECT_EQ(standin::OutstandingSnapshot(), held_) << standin::OutstandingReport();
   gina::SetToolWaitSecondsForTesting(gina::kToolWaitSeconds);
-  machine::Reset();
+  standin::ForgetMachine();
   RemoveLeftOverSharedMemory();
 }
 

@@ -1,8 +1,9 @@
-// A machine's "faults" list takes effect when the machine is installed: by machine::Use() in
+// A machine's "faults" list takes effect when the machine is installed: by standin::UseMachine() in
 // tests and qvtool, or by the first use of a profile named by QV_MACHINE.
 #include <stdlib.h>
 
 #include "tests/hardening/hardening_fixture.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/win32.h"
 
@@ -20,14 +21,14 @@ TEST_F(ProfileFaultsTest, AMachineInstalledInCodeBringsItsFaults) {
   auto simulated = std::make_shared<machine::Machine>();
   simulated->acLineStatus = 1;
   simulated->faults = {{"GetSystemPowerStatus", 2}};
-  machine::Use(simulated);
+  standin::UseMachine(simulated);
   EXPECT_TRUE(PowerStatusReads());
   EXPECT_FALSE(PowerStatusReads());
   EXPECT_TRUE(PowerStatusReads());
 
   standin::ClearFaults();
   simulated->faults = {{"GetSystemPowerStatus", 0}};
-  machine::Use(simulated);
+  standin::UseMachine(simulated);
   EXPECT_FALSE(PowerStatusReads());
   EXPECT_FALSE(PowerStatusReads());
 }
@@ -38,9 +39,9 @@ TEST_F(ProfileFaultsTest, AProfileNamedByTheEnvironmentBringsItsFaults) {
                  "faults": [{"call": "GetSystemPowerStatus", "occurrence": 1},
                             {"call": "SetupDiGetClassDevsA"}]})");
   setenv("QV_MACHINE", dir_.File("faulty.json").c_str(), 1);
-  machine::Reset();
+  standin::ForgetMachine();
   standin::ClearFaults();
-  EXPECT_EQ(machine::Current().faults.size(), 2u);  // loads the profile and its faults
+  EXPECT_EQ(standin::CurrentMachine().faults.size(), 2u);  // loads the profile and its faults
   EXPECT_FALSE(PowerStatusReads());
   EXPECT_TRUE(PowerStatusReads());
   EXPECT_EQ(SetupDiGetClassDevsA(nullptr, "PCI", nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES),

@@ -10,6 +10,7 @@
 #include "exports/qvsupport.h"
 #include "machine/host_devices.h"
 #include "tests/netid/simulated_machine.h"
+#include "winapi/posix/current_machine.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -130,16 +131,16 @@ TEST(HostDevices, ASimulatedModemFromSysfsIsIdentified) {
   sysfs.UsbInterface("2-1.4:1.1", "01\n");
   auto machine = std::make_shared<machine::Machine>();
   machine::LoadHostDevicesFrom(*machine, sysfs.root());
-  machine::Use(machine);
+  standin::UseMachine(machine);
   EXPECT_EQ(GetWWANManufacturerID(), 1);
-  machine::Reset();
+  standin::ForgetMachine();
 }
 
 using HostMachineTest = SimulatedMachineTest;
 
 TEST_F(HostMachineTest, TheExportsRunOnThisHostsDevicesAndFindNoListedAdapter) {
   machine_ = machine::LoadHost();
-  machine::Use(machine_);
+  standin::UseMachine(machine_);
   for (const auto& [enumerator, ids] : machine_->devices)
     for (const std::string& id : ids) EXPECT_LT(id.size(), 260u) << enumerator << ": " << id;
   EXPECT_EQ(GetLANManufacturerID(), -1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/setupapi.h"
 
@@ -19,7 +20,7 @@ class SimulatedMachineTest : public ::testing::Test {
   void SetUp() override {
     machine_ = std::make_shared<machine::Machine>();
     machine_->description = "netid test machine";
-    machine::Use(machine_);
+    standin::UseMachine(machine_);
     standin::ClearFaults();
     standin::ResetCalls();
     standin::ResetDeviceWalks();
@@ -28,7 +29,7 @@ class SimulatedMachineTest : public ::testing::Test {
   void TearDown() override {
     EXPECT_EQ(standin::OutstandingReport(), "");
     standin::ClearFaults();
-    machine::Reset();
+    standin::ForgetMachine();
   }
 
   void AddPci(const std::string& instanceId) { machine_->devices["PCI"].push_back(instanceId); }

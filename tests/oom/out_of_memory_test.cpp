@@ -17,6 +17,7 @@
 #include "tests/support/temp_directory.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/com_control.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::oom {
@@ -54,7 +55,7 @@ class OutOfMemoryTest : public ::testing::Test {
     Disarm();
     ReleasePlatformObject();
     EXPECT_EQ(standin::OutstandingReport(), "");
-    machine::Reset();
+    standin::ForgetMachine();
   }
 
   // Fails allocation n, n+1 after the allocation failed last, and so on, until a run meets no
@@ -87,7 +88,7 @@ TEST_F(OutOfMemoryTest, GetDeviceMaskSurvivesEveryAllocationFailing) {
   const auto prepare = [&] {
     ReleasePlatformObject();
     standin::ResetProcessSecurity();
-    machine::Use(qv::testing::MachineWith(
+    standin::UseMachine(qv::testing::MachineWith(
         {qv::testing::VexaTable(0x0215, 0xFFFFFFFF, {{0x0188, 0x21, 5}})},
         qv::testing::BiosBuilder().Function(4, 1, 0).Function(17, 0, 0).Build()));
     dir_.Write("vexasysids.enc", list);
@@ -112,7 +113,7 @@ TEST_F(OutOfMemoryTest, TheOtherExportsSurviveEveryAllocationFailing) {
     // Devices that match no adapter row, so every walk runs to its end.
     simulated->devices["PCI"] = {"PCI\\VEN_1AF4&DEV_1041&SUBSYS_11001AF4&REV_01\\3&1&0&C8"};
     simulated->devices["USB"] = {"USB\\VID_2E9C&PID_4FFF\\5&2D8F3A2B&0&3"};
-    machine::Use(simulated);
+    standin::UseMachine(simulated);
     dir_.Write("vexasysids.enc", list);
   };
   const auto zeroOneOrMinusOne = [](int result) { EXPECT_TRUE(result >= -1 && result <= 1); };

@@ -9,7 +9,10 @@
 #include "platform/known_platforms.h"
 #include "tests/platform/platform_fixture.h"
 #include "winapi/posix/com_control.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
+
+using namespace qv::platform;
 
 namespace qv::testing {
 namespace {
@@ -189,12 +192,12 @@ TEST_F(AcpiWmiConstructionTest, MemoryExhaustionNeverReachesTheCaller) {
 }
 
 TEST_F(AcpiWmiConstructionTest, GetSystemIdBuildsOnceUntilReleased) {
-  Use(MachineWith({VexaTable(platforms::kPlatformC)}, FullBios().Build()));
-  EXPECT_EQ(GetSystemId(), platforms::kPlatformC);
+  Use(MachineWith({VexaTable(platform::kPlatformC)}, FullBios().Build()));
+  EXPECT_EQ(GetSystemId(), platform::kPlatformC);
   CAcpiWmi* built = PresentPlatformObject();
   ASSERT_NE(built, nullptr);
   Use(MachineWith({VexaTable(kId)}, FullBios().Build()));
-  EXPECT_EQ(GetSystemId(), platforms::kPlatformC);  // read once, kept
+  EXPECT_EQ(GetSystemId(), platform::kPlatformC);  // read once, kept
   EXPECT_EQ(PresentPlatformObject(), built);
   EXPECT_EQ(standin::CallCount("IWbemServices::CreateInstanceEnum"), 1);
   // The object and its COM apartment stay while present.
@@ -206,7 +209,7 @@ TEST_F(AcpiWmiConstructionTest, GetSystemIdBuildsOnceUntilReleased) {
 
 TEST_F(AcpiWmiConstructionTest, GetSystemIdOnTheLinuxHostIsZero) {
   unsetenv("QV_MACHINE");
-  machine::Reset();
+  standin::ForgetMachine();
   EXPECT_EQ(GetSystemId(), 0);
   EXPECT_NE(PresentPlatformObject(), nullptr);
 }

@@ -8,6 +8,8 @@
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/wbem_control.h"
 
+using namespace qv::platform;
+
 namespace qv::testing {
 namespace {
 

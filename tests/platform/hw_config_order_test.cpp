@@ -11,6 +11,8 @@
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/wbem_control.h"
 
+using namespace qv::platform;
+
 namespace qv::testing {
 namespace {
 

@@ -14,6 +14,8 @@
 #include "winapi/posix/wbem_control.h"
 #include "winapi/win32.h"
 
+using namespace qv::platform;
+
 namespace qv::testing {
 namespace {
 

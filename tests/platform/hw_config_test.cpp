@@ -9,6 +9,8 @@
 #include "winapi/posix/wbem_control.h"
 #include "winapi/win32.h"
 
+using namespace qv::platform;
+
 namespace qv::testing {
 namespace {
 
@@ -149,10 +151,10 @@ TEST_F(HwConfigTest, EitherActiveTokenSetsBit32) {
 }
 
 TEST_F(HwConfigTest, PlatformAdjustments) {
-  const HwConfigData& a = Record(VexaTable(platforms::kPlatformA), BiosBuilder().Build());
+  const HwConfigData& a = Record(VexaTable(platform::kPlatformA), BiosBuilder().Build());
   EXPECT_EQ(SetBits(a), (std::vector<int>{10, 20, 29, 30}));
 
-  const HwConfigData& c = Record(VexaTable(platforms::kPlatformC), BiosBuilder().Build());
+  const HwConfigData& c = Record(VexaTable(platform::kPlatformC), BiosBuilder().Build());
   EXPECT_EQ(SetBits(c), (std::vector<int>{10, 29, 30, 31}));
   EXPECT_EQ(c.entries[0].kind, 5u);
   EXPECT_EQ(c.entries[1].kind, 10u);
@@ -161,7 +163,7 @@ TEST_F(HwConfigTest, PlatformAdjustments) {
   EXPECT_EQ(c.entries[3].kind, 5u);
   EXPECT_EQ(c.entryCount, 4);
 
-  const HwConfigData& docked = Record(VexaTable(platforms::kPlatformB),
+  const HwConfigData& docked = Record(VexaTable(platform::kPlatformB),
                                       BiosBuilder().Function(4, 7, 0, 0, 0, 0x4200).Build());
   EXPECT_EQ(BiosCallsOf(4, 7), 1 + 2);  // probe row, availability, extra byte
   EXPECT_EQ(SetBits(docked), (std::vector<int>{3, 21, 29, 30}));
@@ -173,7 +175,7 @@ TEST_F(HwConfigTest, PlatformAdjustments) {
   EXPECT_EQ(docked.entries[3].param2, 8u);
   EXPECT_EQ(docked.extraByte, 0x42);
 
-  const HwConfigData& undocked = Record(VexaTable(platforms::kPlatformB),
+  const HwConfigData& undocked = Record(VexaTable(platform::kPlatformB),
                                         BiosBuilder().Function(4, 7, 0, 0, 0, 0x42FF).Build());
   EXPECT_EQ(BiosCallsOf(4, 7), 1 + 1);
   EXPECT_EQ(SetBits(undocked), (std::vector<int>{3, 29, 30}));
@@ -182,7 +184,7 @@ TEST_F(HwConfigTest, PlatformAdjustments) {
 }
 
 TEST_F(HwConfigTest, ASecondHolderTakesTheRecordUnchanged) {
-  Use(MachineWith({VexaTable(platforms::kPlatformC)}, FullBios().Function(4, 200, 0, 2).Build()));
+  Use(MachineWith({VexaTable(platform::kPlatformC)}, FullBios().Function(4, 200, 0, 2).Build()));
   CAcpiWmi first;
   ASSERT_NE(first.HwConfig(), nullptr);
   EXPECT_TRUE(first.HwConfig()->CreatedRecord());

@@ -11,7 +11,10 @@
 #include "tests/platform/peer_process.h"
 #include "tests/platform/platform_fixture.h"
 #include "tests/support/temp_directory.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
+
+using namespace qv::platform;
 
 namespace qv::testing {
 namespace {
@@ -27,14 +30,14 @@ class PlatformDMaskTest : public PlatformTest {
     PlatformTest::SetUp();
     dir_.Enter();
     // Platform D's record leaves bit 3 (its third flag column) to the platform.
-    dir_.Write("plain.txt", std::to_string(platforms::kPlatformD) + " 00001110 HKM\r\n");
+    dir_.Write("plain.txt", std::to_string(platform::kPlatformD) + " 00001110 HKM\r\n");
     ASSERT_EQ(EncryptSysIds("plain.txt"), 0);
   }
 
   static void UsePlatformD(std::uint32_t featureWord, bool withBios = true) {
     std::optional<machine::Bios> bios;
     if (withBios) bios = FullBios().Build();
-    machine::Use(MachineWith({VexaTable(platforms::kPlatformD, featureWord)}, bios));
+    standin::UseMachine(MachineWith({VexaTable(platform::kPlatformD, featureWord)}, bios));
   }
 
   test::TempDirectory dir_;
@@ -81,7 +84,7 @@ TEST_F(PlatformDMaskTest, OneMachineOneMaskWhoeverMadeTheRecord) {
 }
 
 TEST_F(PlatformDMaskTest, AFlagInTheListStillKeepsBitThree) {
-  dir_.Write("plain.txt", std::to_string(platforms::kPlatformD) + " 00101110 HKM\r\n");
+  dir_.Write("plain.txt", std::to_string(platform::kPlatformD) + " 00101110 HKM\r\n");
   ASSERT_EQ(EncryptSysIds("plain.txt"), 0);
   UsePlatformD(0);
   EXPECT_EQ(GetDeviceMask(nullptr), kLineHkm + kListBits + kMaskBit3);

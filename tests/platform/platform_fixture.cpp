@@ -10,6 +10,7 @@
 #include "exports/platform_object.h"
 #include "platform/known_platforms.h"
 #include "winapi/posix/com_control.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/wbem_control.h"
 
@@ -31,7 +32,7 @@ void PlatformTest::TearDown() {
   ReleasePlatformObject();
   standin::ClearFaults();
   EXPECT_EQ(standin::OutstandingReport(), "");
-  machine::Reset();
+  standin::ForgetMachine();
 }
 
 int PlatformTest::BiosCallsOf(std::uint16_t functionClass, std::uint16_t selector) {
@@ -64,7 +65,7 @@ std::shared_ptr<machine::Machine> EveryStageMachine() {
       .Function(4, 200, 0, 2)
       .Function(0, 0, 0, 1, 0, 0, {0x31});
   return MachineWith(
-      {VexaTable(platforms::kPlatformB, 0x66, {{0x01FB, 0x30, 1}, {0x01FA, 0x31, 1}})},
+      {VexaTable(platform::kPlatformB, 0x66, {{0x01FB, 0x30, 1}, {0x01FA, 0x31, 1}})},
       bios.Build());
 }
 

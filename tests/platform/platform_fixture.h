@@ -10,6 +10,7 @@
 #include "machine/machine.h"
 #include "platform/acpi_wmi.h"
 #include "tests/support/simulated_machine.h"
+#include "winapi/posix/current_machine.h"
 
 namespace qv::testing {
 
@@ -18,7 +19,9 @@ class PlatformTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  void Use(std::shared_ptr<machine::Machine> simulated) { machine::Use(std::move(simulated)); }
+  void Use(std::shared_ptr<machine::Machine> simulated) {
+    standin::UseMachine(std::move(simulated));
+  }
 
   // Calls the BIOS saw of the given class and selector since the test began.
   static int BiosCallsOf(std::uint16_t functionClass, std::uint16_t selector);

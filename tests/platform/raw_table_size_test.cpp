@@ -3,6 +3,8 @@
 #include "platform/raw_table_size.h"
 #include "tests/platform/platform_fixture.h"
 
+using namespace qv::platform;
+
 namespace qv::testing {
 namespace {
 

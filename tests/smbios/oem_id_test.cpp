@@ -3,10 +3,12 @@
 
 #include "platform/smbios_oem_id.h"
 
+using namespace qv::platform;
+
 namespace {
 
-using qv::smbios::HexToUnsigned32;
-using qv::smbios::ReadOemSystemId;
+using qv::platform::HexToUnsigned32;
+using qv::platform::ReadOemSystemId;
 
 TEST(SmbiosOemId, HexConversionFollowsStrtoul) {
   EXPECT_EQ(HexToUnsigned32("0E5]"), 0xE5u);

@@ -7,6 +7,8 @@
 #include "platform/smbios_parser.h"
 #include "tests/smbios/smbios_table.h"
 
+using namespace qv::platform;
+
 namespace {
 
 using qv::testing::Bytes;

@@ -13,6 +13,8 @@
 #include "platform/smbios_parser.h"
 #include "platform/smbios_structure_walk.h"
 
+using namespace qv::platform;
+
 namespace {
 
 struct Structure {
@@ -83,9 +85,9 @@ std::vector<Structure> ParserReading(const std::vector<std::uint8_t>& table) {
   // An exactly sized copy, so that AddressSanitizer sees the table's end.
   std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[table.size()]);
   std::copy(table.begin(), table.end(), copy.get());
-  const qv::smbios::BlobView blob(copy.get(), table.size());
+  const qv::platform::BlobView blob(copy.get(), table.size());
   std::vector<Structure> structures;
-  qv::smbios::ForEachStructure(blob, [&](const qv::smbios::StructureHeader& header) {
+  qv::platform::ForEachStructure(blob, [&](const qv::platform::StructureHeader& header) {
     Structure structure{header.handle, header.type, {}};
     const auto available = static_cast<std::uint32_t>(table.size() - header.offset);
     for (int n = 1; StringsCompared(header.type); ++n) {

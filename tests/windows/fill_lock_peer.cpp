@@ -12,6 +12,8 @@
 
 #include "platform/record_fill_lock.h"
 
+using namespace qv::platform;
+
 namespace {
 
 constexpr DWORD kRecordSize = 712;

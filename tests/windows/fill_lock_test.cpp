@@ -11,6 +11,8 @@
 #include "platform/record_fill_lock.h"
 #include "winapi/win32.h"
 
+using namespace qv::platform;
+
 namespace {
 
 using Outcome = RecordFillLock::Outcome;

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/line_codes.h"
+#include "devicemask/lookup.h"
+#include "devicemask/record.h"
 #include "netid/adapter_tables.h"
 #include "netid/manufacturer_id.h"
 

@@ -6,7 +6,7 @@
 #include <iostream>
 #include <memory>
 
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
 #include "exports/qvsupport.h"
 #include "tools/qvtool/commands.h"
 #include "tools/qvtool/file_io.h"
@@ -47,7 +47,7 @@ void RefuseIfBroken(const ListCheck& check, const EncryptOptions& options) {
 
 void CallEncryptSysIds(const std::string& plainPath, const fs::path& directory) {
   const std::string absolute = fs::absolute(plainPath).string();
-  const std::string target = (directory / qv::sysids::kListFileName).string();
+  const std::string target = (directory / qv::devicemask::kListFileName).string();
   int result = 0;
   {
     ScopedCurrentDirectory inDirectory(directory);
@@ -77,7 +77,7 @@ void CheckWithExport(const ListCheck& check, const fs::path& directory, WrittenF
 
 WrittenFile Verify(const ListCheck& check, const fs::path& directory) {
   WrittenFile written;
-  written.path = (directory / qv::sysids::kListFileName).string();
+  written.path = (directory / qv::devicemask::kListFileName).string();
   const QVString content = ReadEncryptedList(written.path);
   written.characters = static_cast<std::size_t>(content.GetLength());
   written.sameAsInMemory =

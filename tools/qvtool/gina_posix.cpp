@@ -15,6 +15,7 @@
 #include "tools/qvtool/machine_option.h"
 #include "tools/qvtool/stdout_capture.h"
 #include "tools/qvtool/tool_error.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/process_log.h"
 
 namespace qvtool {
@@ -62,7 +63,7 @@ Json ValueJson(const qv::machine::Registry& registry, const WatchedValue& watche
 }
 
 Json RegistrySnapshot() {
-  const qv::machine::Registry& registry = qv::machine::Current().registry;
+  const qv::machine::Registry& registry = qv::standin::CurrentMachine().registry;
   Json values = Json::array();
   for (const WatchedValue& watched : kWatchedValues) {
     values.push_back({{"key", std::string("HKLM\\") + watched.key},

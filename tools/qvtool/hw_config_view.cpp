@@ -5,6 +5,8 @@
 
 #include "tools/qvtool/decode_names.h"
 
+using namespace qv::platform;
+
 namespace qvtool {
 namespace {
 

@@ -9,7 +9,7 @@
 
 namespace qvtool {
 
-Json HwConfigJson(const HwConfigData& record);
-void PrintHwConfig(const HwConfigData& record, std::ostream& out);
+Json HwConfigJson(const qv::platform::HwConfigData& record);
+void PrintHwConfig(const qv::platform::HwConfigData& record, std::ostream& out);
 
 }  // namespace qvtool

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "devicemask/list_file.h"
-#include "devicemask/plain_list_reader.h"
 #include "tools/qvtool/file_io.h"
 
 namespace qvtool {
@@ -67,7 +66,8 @@ ListCheck CheckListFile(const std::string& path) {
   check.lint = LintList(bytes);
   check.roundTrip = ProveRoundTrip(check.lint);
   std::string writerText;
-  if (qv::sysids::ReadPlainList(path.c_str(), writerText) == qv::sysids::PlainListRead::kOk) {
+  if (qv::devicemask::ReadPlainListFile(path.c_str(), writerText) ==
+      qv::devicemask::PlainListRead::kOk) {
     check.writerAgrees = writerText == check.lint.plainText;
   }
   return check;

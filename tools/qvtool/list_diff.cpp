@@ -6,8 +6,8 @@
 #include <optional>
 #include <set>
 
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/record_lookup.h"
+#include "devicemask/lookup.h"
+#include "devicemask/record.h"
 #include "tools/qvtool/text_positions.h"
 #include "util/qv_string.h"
 

@@ -3,7 +3,6 @@
 #include <filesystem>
 
 #include "devicemask/list_file.h"
-#include "devicemask/plain_list.h"
 #include "tools/qvtool/tool_error.h"
 
 namespace qvtool {

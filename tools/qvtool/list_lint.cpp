@@ -4,9 +4,8 @@
 #include <cctype>
 #include <map>
 
-#include "devicemask/line_codes.h"
-#include "devicemask/record_lookup.h"
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
+#include "devicemask/record.h"
 #include "tools/qvtool/text_positions.h"
 
 namespace qvtool {
@@ -207,7 +206,7 @@ class Linter {
   }
 
   void CheckSize() {
-    const std::size_t limit = qv::sysids::kMaxPlainListLength;
+    const std::size_t limit = qv::devicemask::kMaxPlainListLength;
     if (Text().size() <= limit) return;
     AddAt(Severity::kError, LintRule::kTooLong, limit,
           "the list holds " + std::to_string(Text().size()) +

@@ -3,11 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "devicemask/device_mask.h"
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/line_codes.h"
-#include "devicemask/record_lookup.h"
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
+#include "devicemask/lookup.h"
+#include "devicemask/record.h"
 #include "tools/qvtool/text_positions.h"
 #include "util/qv_encryption.h"
 
@@ -70,7 +68,7 @@ int RoundTrip::FailedRecords() const {
 
 RoundTrip ProveRoundTrip(const LintResult& lint) {
   RoundTrip trip;
-  const QVString passPhrase(qv::sysids::kPassPhrase);
+  const QVString passPhrase(qv::devicemask::kPassPhrase);
   const QVString original(lint.plainText.data(), static_cast<int>(lint.plainText.size()));
   QVString text(original);
   trip.encrypted = QVEncryption::EncryptString(text, passPhrase);

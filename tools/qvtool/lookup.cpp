@@ -5,11 +5,9 @@
 #include <iostream>
 #include <memory>
 
-#include "devicemask/device_mask.h"
-#include "devicemask/device_mask_lookup.h"
-#include "devicemask/plain_list.h"
-#include "devicemask/record_lookup.h"
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
+#include "devicemask/lookup.h"
+#include "devicemask/record.h"
 #include "exports/qvsupport.h"
 #include "platform/known_platforms.h"
 #include "tools/qvtool/commands.h"
@@ -48,7 +46,7 @@ struct LookupAnswer {
 // list gives it.
 int DeviceMaskFor(const std::string& path, std::uint16_t systemId) {
   const qv::devicemask::PlainList plain =
-      qv::devicemask::LoadPlainList(path.c_str(), qv::devicemask::ShortReadPolicy::kRefuse);
+      qv::devicemask::DecryptListFile(path.c_str(), qv::devicemask::ShortReadPolicy::kRefuse);
   switch (plain.status) {
     case qv::devicemask::PlainListStatus::kLoaded:
       return qv::devicemask::LookUpDeviceMask(plain.text, systemId, std::nullopt);
@@ -66,7 +64,7 @@ int DeviceMaskFor(const std::string& path, std::uint16_t systemId) {
 int DecryptMaskFor(const std::string& path, int systemId) {
   TemporaryDirectory directory;
   std::error_code error;
-  fs::copy_file(path, directory.Path() / qv::sysids::kListFileName, error);
+  fs::copy_file(path, directory.Path() / qv::devicemask::kListFileName, error);
   if (error) throw ToolError(path + ": cannot be copied: " + error.message());
   ScopedCurrentDirectory inDirectory(directory.Path());
   return GetDeviceMaskDecrypt(systemId);
@@ -86,7 +84,7 @@ void LocateRecord(const QVString& plain, std::uint16_t systemId, LookupAnswer& a
   const auto digits =
       qv::devicemask::ReadFlagDigits(plain, qv::devicemask::FindRecord(plain, systemId));
   answer.platformDFromBios =
-      systemId == qv::platforms::kPlatformD && digits[qv::devicemask::kBit3Column] == 0;
+      systemId == qv::platform::kPlatformD && digits[qv::devicemask::kBit3Column] == 0;
 }
 
 LookupAnswer LookUp(const LookupOptions& options) {

@@ -1,9 +1,10 @@
 #include "tools/qvtool/machine_capture.h"
+#include "winapi/posix/current_machine.h"
 
 namespace qvtool {
 
 qv::machine::Machine CaptureMachine() {
-  return qv::machine::Current();
+  return qv::standin::CurrentMachine();
 }
 
 }  // namespace qvtool

@@ -13,6 +13,8 @@
 #include "tools/qvtool/tool_error.h"
 #include "winapi/win32.h"
 
+using namespace qv::platform;
+
 namespace qvtool {
 namespace {
 

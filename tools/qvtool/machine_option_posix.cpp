@@ -7,6 +7,7 @@
 #include "machine/machine.h"
 #include "tools/qvtool/machine_option.h"
 #include "tools/qvtool/tool_error.h"
+#include "winapi/posix/current_machine.h"
 
 namespace qvtool {
 namespace {
@@ -35,11 +36,11 @@ void UseMachine(const std::string& profilePath) {
   if (!error.empty()) throw ToolError(error);
   if (!machine) throw ToolError(profilePath + ": cannot be loaded");
   IsolateSharedRecord();
-  qv::machine::Use(std::move(machine));
+  qv::standin::UseMachine(std::move(machine));
 }
 
 std::string MachineDescription() {
-  return qv::machine::Current().description;
+  return qv::standin::CurrentMachine().description;
 }
 
 bool SimulatedMachinesAvailable() {

@@ -1,8 +1,7 @@
 #include "tools/qvtool/record_location.h"
 
-#include "devicemask/plain_list.h"
-#include "devicemask/record_lookup.h"
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
+#include "devicemask/record.h"
 #include "tools/qvtool/text_positions.h"
 
 namespace qvtool {
@@ -35,8 +34,9 @@ RecordLocation LocateUnanchored(const QVString& plainList, std::uint16_t systemI
 }
 
 RecordLocation LocateRecordInFile(const char* path, std::uint16_t systemId) {
-  const qv::devicemask::PlainList plain = qv::devicemask::LoadPlainList(
-      path != nullptr ? path : qv::sysids::kListFileName, qv::devicemask::ShortReadPolicy::kAccept);
+  const qv::devicemask::PlainList plain =
+      qv::devicemask::DecryptListFile(path != nullptr ? path : qv::devicemask::kListFileName,
+                                      qv::devicemask::ShortReadPolicy::kAccept);
   if (plain.status != qv::devicemask::PlainListStatus::kLoaded) return {};
   return LocateRecord(plain.text, systemId);
 }

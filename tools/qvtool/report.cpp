@@ -6,7 +6,7 @@
 #include <iostream>
 #include <memory>
 
-#include "devicemask/sys_id_list.h"
+#include "devicemask/list_file.h"
 #include "exports/platform_object.h"
 #include "exports/qvsupport.h"
 #include "platform/acpi_wmi.h"
@@ -20,6 +20,8 @@
 #include "tools/qvtool/record_location.h"
 #include "tools/qvtool/smbios_facts.h"
 #include "tools/qvtool/tool_error.h"
+
+using namespace qv::platform;
 
 namespace qvtool {
 namespace {
@@ -177,7 +179,7 @@ int RunReport(const ReportOptions& options) {
   }
   UseMachine(options.machine);
   const char* listPath = options.list.empty() ? nullptr : options.list.c_str();
-  const std::string listName = options.list.empty() ? qv::sysids::kListFileName : options.list;
+  const std::string listName = options.list.empty() ? qv::devicemask::kListFileName : options.list;
   const Answers answers = AskLibrary(listPath);
   if (options.json) {
     PrintJson(ToJson(answers, listName));

@@ -15,6 +15,8 @@
 #include "tools/qvtool/smbios_walk.h"
 #include "tools/qvtool/tool_error.h"
 
+using namespace qv::platform;
+
 namespace qvtool {
 namespace {
 

@@ -1,5 +1,7 @@
 #include "tools/qvtool/smbios_facts.h"
 
+using namespace qv::platform;
+
 namespace qvtool {
 namespace {
 

@@ -8,7 +8,7 @@
 
 namespace qvtool {
 
-Json SmbiosFactsJson(const CSMBIOSParser& parser);
-void PrintSmbiosFacts(const CSMBIOSParser& parser, std::ostream& out);
+Json SmbiosFactsJson(const qv::platform::CSMBIOSParser& parser);
+void PrintSmbiosFacts(const qv::platform::CSMBIOSParser& parser, std::ostream& out);
 
 }  // namespace qvtool

@@ -7,6 +7,8 @@
 #include "tools/qvtool/json_output.h"
 #include "tools/qvtool/tool_error.h"
 
+using namespace qv::platform;
+
 namespace qvtool {
 namespace {
 
@@ -34,9 +36,9 @@ const std::map<int, const char*>& TypeNames() {
   return names;
 }
 
-std::vector<std::string> StringsOf(const qv::smbios::BlobView& blob, std::uint64_t offset) {
+std::vector<std::string> StringsOf(const qv::platform::BlobView& blob, std::uint64_t offset) {
   std::vector<std::string> strings;
-  qv::smbios::StringCursor cursor(blob, offset);
+  qv::platform::StringCursor cursor(blob, offset);
   while (auto text = cursor.Next()) strings.emplace_back(*text);
   return strings;
 }
@@ -56,10 +58,10 @@ bool IsHexText(const std::string& content) {
 }  // namespace
 
 SmbiosWalk WalkSmbiosTable(const std::string& table) {
-  const qv::smbios::BlobView blob(reinterpret_cast<const std::uint8_t*>(table.data()),
-                                  table.size());
+  const qv::platform::BlobView blob(reinterpret_cast<const std::uint8_t*>(table.data()),
+                                    table.size());
   SmbiosWalk walk;
-  walk.end = qv::smbios::ForEachStructure(blob, [&](const qv::smbios::StructureHeader& header) {
+  walk.end = qv::platform::ForEachStructure(blob, [&](const qv::platform::StructureHeader& header) {
     SmbiosStructure structure;
     structure.offset = header.offset;
     structure.type = header.type;
@@ -72,8 +74,8 @@ SmbiosWalk WalkSmbiosTable(const std::string& table) {
   return walk;
 }
 
-std::string DescribeWalkEnd(const qv::smbios::WalkEnd& end, std::uint64_t size) {
-  using qv::smbios::WalkStop;
+std::string DescribeWalkEnd(const qv::platform::WalkEnd& end, std::uint64_t size) {
+  using qv::platform::WalkStop;
   const std::string where = "the walk stopped at " + Hex(end.offset, 4) + ": ";
   switch (end.reason) {
     case WalkStop::kShortHeader: {

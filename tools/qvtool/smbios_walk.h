@@ -22,14 +22,14 @@ struct SmbiosStructure {
 
 struct SmbiosWalk {
   std::vector<SmbiosStructure> structures;
-  qv::smbios::WalkEnd end;
+  qv::platform::WalkEnd end;
 };
 
 SmbiosWalk WalkSmbiosTable(const std::string& table);
 
 // Why the walk stopped where it did, for a table of `size` bytes: empty when it simply reached
 // the table's end.
-std::string DescribeWalkEnd(const qv::smbios::WalkEnd& end, std::uint64_t size);
+std::string DescribeWalkEnd(const qv::platform::WalkEnd& end, std::uint64_t size);
 
 // The text with every control byte (below 0x20, and 0x7F) shown as '.', as dmidecode shows
 // firmware strings, so that a string cannot move the cursor or retitle the terminal.

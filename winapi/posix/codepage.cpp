@@ -4,7 +4,7 @@
 #include <string>
 
 #include "winapi/posix/codepage.h"
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 
 namespace {

@@ -7,7 +7,8 @@
 #include <cerrno>
 #include <cstdio>
 
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/files.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 
 namespace {

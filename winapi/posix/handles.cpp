@@ -3,7 +3,8 @@
 #include <mutex>
 
 #include "winapi/posix/handle_table.h"
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/handles.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::standin {

@@ -5,7 +5,7 @@
 #include <mutex>
 #include <unordered_set>
 
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 
 namespace {

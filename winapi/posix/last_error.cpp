@@ -1,4 +1,4 @@
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/last_error.h"
 
 namespace {
 

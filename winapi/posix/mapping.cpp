@@ -8,6 +8,7 @@
 #include <string>
 
 #include "winapi/posix/handle_table.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/mapping.h"
 #include "winapi/posix/named_section.h"

@@ -8,7 +8,6 @@
 // separates the objects of one test run from those of any other.
 #pragma once
 
-#include "winapi/posix/kernel.h"
 #include "winapi/posix/types.h"
 
 #define PAGE_READONLY 0x02

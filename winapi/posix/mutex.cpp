@@ -19,7 +19,7 @@
 #include <thread>
 
 #include "winapi/posix/handle_table.h"
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/named_section.h"
 

@@ -1,7 +1,8 @@
 #include <cstring>
 
 #include "machine/machine.h"
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/current_machine.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/power.h"
 
@@ -14,7 +15,7 @@ BOOL WINAPI GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  const auto& acLine = qv::machine::Current().acLineStatus;
+  const auto& acLine = qv::standin::CurrentMachine().acLineStatus;
   if (!acLine) {
     SetLastError(ERROR_FILE_NOT_FOUND);  // no power-supply information on this machine
     return FALSE;

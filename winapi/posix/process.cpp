@@ -8,7 +8,7 @@
 #include <mutex>
 #include <optional>
 
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/process_child.h"
 #include "winapi/posix/process_command_line.h"
 #include "winapi/posix/process_log.h"

@@ -1,7 +1,8 @@
 #include <cstring>
 
 #include "machine/machine.h"
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/current_machine.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/process.h"
 
@@ -18,7 +19,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info) {
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return FALSE;
   }
-  const qv::machine::OsVersion& os = qv::machine::Current().os;
+  const qv::machine::OsVersion& os = qv::standin::CurrentMachine().os;
   info->dwMajorVersion = os.major;
   info->dwMinorVersion = os.minor;
   info->dwBuildNumber = 0;

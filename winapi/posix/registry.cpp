@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "machine/machine.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/registry_log.h"
 
@@ -83,7 +84,7 @@ bool KeyExists(const machine::Registry& registry, const std::string& path) {
 }
 
 const machine::RegistryValue* FindValue(const std::string& path, const char* name) {
-  const machine::Registry& registry = machine::Current().registry;
+  const machine::Registry& registry = standin::CurrentMachine().registry;
   auto key = registry.find(path);
   if (key == registry.end()) return nullptr;
   auto value = key->second.find(name == nullptr ? "" : name);
@@ -134,7 +135,7 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM desired, PHKEY 
   auto parent = FindKey(key);
   if (!parent) return ERROR_INVALID_HANDLE;
   const std::string path = qv::standin::JoinPath(parent->path, subKey);
-  const bool exists = qv::standin::KeyExists(qv::machine::Current().registry, path);
+  const bool exists = qv::standin::KeyExists(qv::standin::CurrentMachine().registry, path);
   const LONG status = exists ? ERROR_SUCCESS : ERROR_FILE_NOT_FOUND;
   qv::standin::RecordOpen(path, desired, status);
   if (exists) *result = qv::standin::AddKey(qv::standin::OpenKey{path, desired});
@@ -149,7 +150,7 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
   if (reserved != nullptr || (data != nullptr && dataSize == nullptr))
     return ERROR_INVALID_PARAMETER;
   if ((open->access & KEY_QUERY_VALUE) == 0) return ERROR_ACCESS_DENIED;
-  if (!qv::standin::KeyExists(qv::machine::Current().registry, open->path))
+  if (!qv::standin::KeyExists(qv::standin::CurrentMachine().registry, open->path))
     return ERROR_KEY_DELETED;
   const qv::machine::RegistryValue* value = qv::standin::FindValue(open->path, valueName);
   if (value == nullptr) return ERROR_FILE_NOT_FOUND;
@@ -163,7 +164,7 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const 
   if (!open) return ERROR_INVALID_HANDLE;
   if ((open->access & KEY_SET_VALUE) == 0) return ERROR_ACCESS_DENIED;
   if (data == nullptr && dataSize != 0) return ERROR_NOACCESS;
-  qv::machine::Registry& registry = qv::machine::Current().registry;
+  qv::machine::Registry& registry = qv::standin::CurrentMachine().registry;
   if (!qv::standin::KeyExists(registry, open->path)) return ERROR_KEY_DELETED;
   qv::machine::RegistryValue& value = registry[open->path][valueName == nullptr ? "" : valueName];
   value.type = type;

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "machine/machine.h"
-#include "winapi/posix/kernel.h"
+#include "winapi/posix/current_machine.h"
+#include "winapi/posix/last_error.h"
 #include "winapi/posix/ledger.h"
 
 namespace {
@@ -155,7 +156,7 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, H
     SetLastError(ERROR_INVALID_PARAMETER);
     return INVALID_HANDLE_VALUE;
   }
-  const qv::machine::Machine& machine = qv::machine::Current();
+  const qv::machine::Machine& machine = qv::standin::CurrentMachine();
   auto set = std::make_unique<DeviceSet>();
   set->walkKey = enumerator != nullptr ? UpperAscii(enumerator) : std::string();
   // A device-interface set is keyed by a device instance ID, not an enumerator name, and holds

@@ -1,6 +1,7 @@
 #include "winapi/posix/wbem_namespace.h"
 
 #include "machine/machine.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/wbem_bios.h"
 
 namespace qv::standin {
@@ -10,7 +11,7 @@ const char16_t kMapperInstance[] = u"ACPI\\PNP0C14\\0_0";
 namespace {
 
 const machine::Bios* CurrentBios() {
-  const auto& wmi = machine::Current().wmi;
+  const auto& wmi = standin::CurrentMachine().wmi;
   return wmi && wmi->bios ? &*wmi->bios : nullptr;
 }
 
@@ -115,7 +116,7 @@ WbemObject* LookUpObject(const ObjectPath& path) {
 std::optional<std::vector<WbemObject*>> EnumerateInstances(const WideText& className) {
   if (!SameName(className, u"MSSmBios_RawSMBiosTables")) return std::nullopt;
   std::vector<WbemObject*> instances;
-  const auto& wmi = machine::Current().wmi;
+  const auto& wmi = standin::CurrentMachine().wmi;
   if (!wmi) return instances;
   for (std::size_t i = 0; i < wmi->smbiosTables.size(); ++i) {
     auto quirks = wmi->smbiosQuirks.find(i);

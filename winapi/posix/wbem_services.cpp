@@ -7,6 +7,7 @@
 #include "machine/machine.h"
 #include "winapi/posix/com_factory.h"
 #include "winapi/posix/com_security.h"
+#include "winapi/posix/current_machine.h"
 #include "winapi/posix/oleauto_internal.h"
 #include "winapi/posix/wbem_bios.h"
 #include "winapi/posix/wbem_call_log.h"
@@ -27,7 +28,7 @@ namespace qv::standin {
 namespace {
 
 bool HasWmi() {
-  return machine::Current().wmi.has_value();
+  return standin::CurrentMachine().wmi.has_value();
 }
 
 WideText TextOf(const BSTR text) {
@@ -187,7 +188,7 @@ class Services final : public ComObject<IWbemServices>, public ProxyObject {
     std::vector<std::uint8_t> request;
     if (HRESULT hr = ReadDataBytes(in, &request); FAILED(hr)) return hr;
     if (request.size() < kBiosBlockSize) return WBEM_E_INVALID_PARAMETER;
-    const machine::Bios& bios = *machine::Current().wmi->bios;
+    const machine::Bios& bios = *standin::CurrentMachine().wmi->bios;
     std::vector<std::uint8_t> response = AnswerBiosRequest(bios, request);
     if (out != nullptr) *out = NewOutParameters(bios, response);
     return WBEM_S_NO_ERROR;

@@ -1,5 +1,6 @@
-#include "devicemask/record_lookup.h"
+#include "devicemask/record.h"
 
+#include <cstring>
 #include <string_view>
 
 namespace qv::devicemask {
@@ -23,6 +24,26 @@ bool LineStartsWithId(std::string_view text, std::size_t lineStart, std::string_
   const std::size_t after = lineStart + key.size();
   return after >= text.size() || !IsDigit(text[after]);
 }
+
+// Weight of each flag column, record offsets 4 to 11.
+constexpr std::array<int, kFlagCount> kColumnWeights = {32, 16, 8, 4, 2, 1, 64, 128};
+constexpr int kSixBitColumns = 6;
+
+int WeightedSum(const FlagDigits& digits, int columns) {
+  int sum = 0;
+  for (int column = 0; column < columns; ++column) sum += digits[column] * kColumnWeights[column];
+  return sum;
+}
+
+struct LineCode {
+  const char* text;
+  int number;
+};
+
+// Compared in this order; the first equal entry wins.
+constexpr LineCode kLineCodes[] = {
+    {"GNR", 1}, {"BDW", 2}, {"HKM", 3}, {"CJF", 4}, {"WQE", 5}, {"TRV", kTorvaneLine},
+};
 
 }  // namespace
 
@@ -69,6 +90,38 @@ int FlagDigitAt(const QVString& plainList, int position) {
   if (position < 0 || position >= plainList.GetLength()) return 0;
   // A one-character string read as a decimal number: digits give their value, the rest 0.
   return QVString(plainList.GetNarrow()[position]).ToInt();
+}
+
+FlagDigits ReadFlagDigits(const QVString& plainList, int recordStart) {
+  const int recordEnd = RecordEnd(plainList, recordStart);
+  FlagDigits digits{};
+  for (int column = 0; column < kFlagCount; ++column) {
+    const int position = recordStart + kFirstFlagOffset + column;
+    digits[column] = position < recordEnd ? FlagDigitAt(plainList, position) : 0;
+  }
+  return digits;
+}
+
+std::uint8_t EightBitMask(const FlagDigits& digits) {
+  return static_cast<std::uint8_t>(WeightedSum(digits, kFlagCount) & 0xFF);
+}
+
+int SixBitMask(const FlagDigits& digits) {
+  return WeightedSum(digits, kSixBitColumns);
+}
+
+int LineCodeNumber(const char* code) {
+  for (const LineCode& line : kLineCodes) {
+    if (std::memcmp(code, line.text, kLineCodeLength) == 0) return line.number;
+  }
+  return kNoLine;
+}
+
+const char* LineCodeText(int number) {
+  for (const LineCode& line : kLineCodes) {
+    if (line.number == number) return line.text;
+  }
+  return nullptr;
 }
 
 }  // namespace qv::devicemask

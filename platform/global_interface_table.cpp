@@ -1,27 +1,31 @@
-#include "platform/connection_table.h"
+#include "platform/global_interface_table.h"
 
-void ConnectionTable::Create() {
+namespace qv::platform {
+
+void GlobalInterfaceTable::Create() {
   CoCreateInstance(CLSID_StdGlobalInterfaceTable, nullptr, CLSCTX_INPROC_SERVER,
                    IID_IGlobalInterfaceTable, table_.ReceiveVoid());
 }
 
-void ConnectionTable::Register(IWbemServices* connection) {
+void GlobalInterfaceTable::Register(IWbemServices* connection) {
   if (!table_ || connection == nullptr) return;
   DWORD cookie = 0;
   if (SUCCEEDED(table_->RegisterInterfaceInGlobal(connection, IID_IWbemServices, &cookie)))
     cookie_ = cookie;
 }
 
-IWbemServices* ConnectionTable::FetchProxy() const {
+IWbemServices* GlobalInterfaceTable::FetchProxy() const {
   if (!table_ || cookie_ == 0) return nullptr;
   void* proxy = nullptr;
   if (FAILED(table_->GetInterfaceFromGlobal(cookie_, IID_IWbemServices, &proxy))) return nullptr;
   return static_cast<IWbemServices*>(proxy);
 }
 
-void ConnectionTable::Release() {
+void GlobalInterfaceTable::Release() {
   if (!table_) return;
   if (cookie_ != 0) table_->RevokeInterfaceFromGlobal(cookie_);
   cookie_ = 0;
   table_.Reset();
 }
+
+}  // namespace qv::platform

@@ -6,18 +6,20 @@
 #include "win/scoped_com_ptr.h"
 #include "winapi/win32.h"
 
-class ConnectionTable {
+namespace qv::platform {
+
+class GlobalInterfaceTable {
  public:
-  ConnectionTable() = default;
-  ConnectionTable(const ConnectionTable&) = delete;
-  ConnectionTable& operator=(const ConnectionTable&) = delete;
-  ~ConnectionTable() { Release(); }
+  GlobalInterfaceTable() = default;
+  GlobalInterfaceTable(const GlobalInterfaceTable&) = delete;
+  GlobalInterfaceTable& operator=(const GlobalInterfaceTable&) = delete;
+  ~GlobalInterfaceTable() { Release(); }
 
   // Creates the table object; its result is not needed, a missing table simply stays absent.
   void Create();
   bool Exists() const { return static_cast<bool>(table_); }
 
-  // Registers the connection under the module-wide cookie.
+  // Registers the connection under this object's own cookie.
   void Register(IWbemServices* connection);
 
   // A proxy for the registered connection, or nullptr.
@@ -27,6 +29,8 @@ class ConnectionTable {
   void Release();
 
  private:
-  qv::win::ScopedComPtr<IGlobalInterfaceTable> table_;
+  win::ScopedComPtr<IGlobalInterfaceTable> table_;
   DWORD cookie_ = 0;  // 0: nothing registered
 };
+
+}  // namespace qv::platform
