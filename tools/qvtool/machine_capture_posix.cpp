@@ -1,9 +1,0 @@
-#include "tools/qvtool/machine_capture.h"
-
-namespace qvtool {
-
-qv::machine::Machine CaptureMachine() {
-  return qv::machine::Current();
-}
-
-}  // namespace qvtool
