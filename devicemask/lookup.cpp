@@ -28,8 +28,7 @@ std::uint8_t CorrectForPlatformD(std::uint16_t systemId, const FlagDigits& digit
   return *bit3FromPlatform ? static_cast<std::uint8_t>(cleared | kMaskBit3) : cleared;
 }
 
-}  // namespace
-
+// GetDeviceMask's status for a list file that did not give a plain list.
 int DeviceMaskStatusOf(PlainListStatus status) {
   switch (status) {
     case PlainListStatus::kCannotOpen:
@@ -40,6 +39,8 @@ int DeviceMaskStatusOf(PlainListStatus status) {
       return kStatusNotDecrypted;
   }
 }
+
+}  // namespace
 
 Bit3FromPlatform Bit3FromPlatformOf(const platform::CAcpiWmi& platform) {
   return (platform.FeatureWord1() & kDeviceBit3Feature) != 0;
@@ -56,6 +57,13 @@ int LookUpDeviceMask(const QVString& plainList, std::uint16_t systemId,
       CorrectForPlatformD(systemId, digits, EightBitMask(digits), bit3FromPlatform);
   const int line = LineCodeAt(plainList, recordStart);
   return (line << kLineCodeShift) + mask;
+}
+
+int LookUpDeviceMaskInFile(const char* path, std::uint16_t systemId,
+                           Bit3FromPlatform bit3FromPlatform) {
+  const PlainList list = DecryptListFile(path, ShortReadPolicy::kRefuse);
+  if (list.status != PlainListStatus::kLoaded) return DeviceMaskStatusOf(list.status);
+  return LookUpDeviceMask(list.text, systemId, bit3FromPlatform);
 }
 
 int LookUpSixBitMask(const QVString& plainList, std::uint16_t systemId) {

@@ -28,9 +28,6 @@ constexpr int kLineCodeShift = 8;
 // GetDeviceMaskDecrypt's one failure result.
 constexpr int kDecryptMaskFailure = -1;
 
-// GetDeviceMask's status for a list file that did not give a plain list.
-int DeviceMaskStatusOf(PlainListStatus status);
-
 // Platform D's record may leave mask bit 3 to the platform: when its bit-3 column is 0, the
 // bit follows what the platform itself says, which is bit 0x20 of its low feature word (the
 // bit a filled hardware-configuration record publishes as capability bit 27). nullopt when the
@@ -47,6 +44,12 @@ Bit3FromPlatform Bit3FromPlatformOf(const platform::CAcpiWmi& platform);
 // for ID 0); kStatusRecordTruncated when the record's line ends before its line code does.
 int LookUpDeviceMask(const QVString& plainList, std::uint16_t systemId,
                      Bit3FromPlatform bit3FromPlatform);
+
+// GetDeviceMask's reading of the encrypted list file at `path`: a short read is refused, and a
+// file that gives no plain list gives kStatusCannotOpen, kStatusShortRead or
+// kStatusNotDecrypted; otherwise LookUpDeviceMask's result.
+int LookUpDeviceMaskInFile(const char* path, std::uint16_t systemId,
+                           Bit3FromPlatform bit3FromPlatform);
 
 // The six-column mask sum, or kDecryptMaskFailure when no line starts with the ID (always for
 // ID 0). Flag columns past the record's line end count as 0.

@@ -29,11 +29,8 @@ int DeviceMaskOfThisPlatform(const char* listPath) {
   if (platform == nullptr) return kDeviceMaskOnException;
   const std::uint16_t systemId = platform->SystemId();
 
-  const char* path = listPath != nullptr ? listPath : qv::devicemask::kListFileName;
-  const PlainList list = DecryptListFile(path, ShortReadPolicy::kRefuse);
-  if (list.status != PlainListStatus::kLoaded) return DeviceMaskStatusOf(list.status);
-
-  const int result = LookUpDeviceMask(list.text, systemId, Bit3FromPlatformOf(*platform));
+  const char* path = listPath != nullptr ? listPath : kListFileName;
+  const int result = LookUpDeviceMaskInFile(path, systemId, Bit3FromPlatformOf(*platform));
   // A mask ends the platform reading: the next call identifies the platform afresh. After a
   // failure the object stays for the installer's next attempt.
   if (result >= 0) qv::ReleasePlatformObject();
@@ -41,7 +38,7 @@ int DeviceMaskOfThisPlatform(const char* listPath) {
 }
 
 int SixBitMaskOf(int systemId) {
-  const PlainList list = DecryptListFile(qv::devicemask::kListFileName, ShortReadPolicy::kAccept);
+  const PlainList list = DecryptListFile(kListFileName, ShortReadPolicy::kAccept);
   if (list.status != PlainListStatus::kLoaded) return kDecryptMaskFailure;
   return LookUpSixBitMask(list.text, static_cast<std::uint16_t>(systemId));
 }

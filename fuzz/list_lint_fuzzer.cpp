@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "tools/qvtool/list_lint.h"
+#include "tools/qvtool/listcheck/list_linter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

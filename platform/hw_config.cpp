@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/acpi_wmi.h"
+#include "platform/capability_bits.h"
 #include "platform/known_platforms.h"
 #include "platform/record_fill_lock.h"
 
@@ -16,18 +17,6 @@ constexpr DWORD kCreated = ERROR_SUCCESS;
 constexpr DWORD kExisted = ERROR_ALREADY_EXISTS;
 constexpr DWORD kFailed = ERROR_INVALID_HANDLE;
 
-// One row of the capability probe: a function whose mere existence sets a capability bit.
-struct ProbeRow {
-  std::uint16_t functionClass;
-  std::uint16_t selector;
-  int bit;
-};
-
-constexpr ProbeRow kCapabilityProbe[] = {
-    {4, 1, 1},  {4, 2, 2},  {4, 7, 3},  {8, 1, 4},    {17, 0, 5},   {17, 1, 6},
-    {17, 2, 7}, {17, 6, 8}, {17, 7, 9}, {17, 10, 11}, {17, 11, 12}, {17, 12, 19},
-};
-
 // Statuses of -1 and above show that the function exists; -2 and below that it does not.
 constexpr std::int32_t kLowestPresentStatus = -1;
 
@@ -35,17 +24,6 @@ constexpr std::uint16_t kEntryTableClass = 4;
 constexpr std::uint16_t kEntryTableSelector = 200;
 constexpr std::uint16_t kDockClass = 4;
 constexpr std::uint16_t kDockSelector = 7;
-
-constexpr int kBitAlwaysAtCreation = 10;
-constexpr int kBitClass17Flags = 12;
-constexpr int kFirstClass17FlagBit = 13;
-constexpr int kClass17FlagCount = 6;
-constexpr int kBitPlatformA = 20;
-constexpr int kBitPlatformBDock = 21;
-constexpr int kBitBiosFlag = 29;
-constexpr int kBitMakerFlag = 30;
-constexpr int kBitPlatformC = 31;
-constexpr int kBitTokenActive = 32;
 
 // Feature-word bits and the capability bits they set; 0x08 is told apart by 0x10 below.
 struct FeatureBit {
@@ -116,8 +94,9 @@ void CHwConfig::Fill(HwConfigData& record) {
 }
 
 void CHwConfig::RunCapabilityProbe(HwConfigData& record) {
-  for (const ProbeRow& row : kCapabilityProbe) {
-    BiosCallBuffer block = MakeBiosCall(row.functionClass, row.selector);
+  for (const CapabilityBit& row : kCapabilityBits) {
+    if (!IsProbed(row)) continue;
+    BiosCallBuffer block = MakeBiosCall(row.probe.functionClass, row.probe.selector);
     owner_->CallBiosFunction(block);
     if (block.status >= kLowestPresentStatus) SetCapability(record, row.bit);
   }
@@ -162,7 +141,8 @@ void CHwConfig::ApplySmbiosFacts(HwConfigData& record) {
   std::uint32_t features = owner_->FeatureWord1() & 0xFFFF;
   for (const FeatureBit& feature : kFeatureBits)
     if (features & feature.mask) SetCapability(record, feature.bit);
-  if (features & 0x08) SetCapability(record, (features & 0x10) ? 26 : 25);
+  if (features & 0x08)
+    SetCapability(record, (features & 0x10) ? kBitFeature08With10 : kBitFeature08Alone);
   if (owner_->IsTokenActive(0x01FB) || owner_->IsTokenActive(0x01FA))
     SetCapability(record, kBitTokenActive);
 }

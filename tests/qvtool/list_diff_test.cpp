@@ -1,4 +1,4 @@
-#include "tools/qvtool/list_diff.h"
+#include "tools/qvtool/listcheck/list_diff.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "tools/qvtool/list_lint.h"
+#include "tools/qvtool/listcheck/list_linter.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <string>
 
-#include "tools/qvtool/list_roundtrip.h"
+#include "tools/qvtool/listcheck/read_back_proof.h"
 
 namespace qvtool {
 namespace {

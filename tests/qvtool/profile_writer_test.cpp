@@ -1,4 +1,4 @@
-#include "tools/qvtool/profile_writer.h"
+#include "tools/qvtool/machine_profiles/profile_writer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // dmidecode --dump-bin files: the three entry points, written by dmidecode itself
 // (tests/data/smbios-dumps, from scripts/smbios-dmidecode-data.py), and damaged ones.
-#include "tools/qvtool/smbios_dump.h"
+#include "tools/qvtool/smbios/smbios_table_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,8 @@
-#include "tools/qvtool/smbios_walk.h"
+#include "tools/qvtool/smbios/smbios_structure_view.h"
 
 #include <gtest/gtest.h>
 
+#include "tools/qvtool/smbios/smbios_table_file.h"
 #include "tools/qvtool/tool_error.h"
 
 namespace qvtool {

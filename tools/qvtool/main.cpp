@@ -5,7 +5,7 @@
 #include <exception>
 #include <iostream>
 
-#include "tools/qvtool/commands.h"
+#include "tools/qvtool/commands/commands.h"
 #include "tools/qvtool/tool_error.h"
 
 namespace {
