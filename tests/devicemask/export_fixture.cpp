@@ -6,7 +6,7 @@
 #include "exports/platform_object.h"
 #include "machine/machine.h"
 #include "tests/devicemask/list_files.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 #include "winapi/posix/com_control.h"
 #include "winapi/posix/ledger.h"
 

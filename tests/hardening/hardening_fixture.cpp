@@ -7,7 +7,7 @@
 
 #include "exports/platform_object.h"
 #include "gina/tool_wait.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/com_control.h"
 #include "winapi/posix/ledger.h"

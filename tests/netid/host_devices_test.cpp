@@ -9,7 +9,7 @@
 
 #include "exports/qvsupport.h"
 #include "machine/host_devices.h"
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -135,7 +135,7 @@ TEST(HostDevices, ASimulatedModemFromSysfsIsIdentified) {
   machine::Reset();
 }
 
-using HostMachineTest = SimulatedMachineTest;
+using HostMachineTest = AdapterTest;
 
 TEST_F(HostMachineTest, TheExportsRunOnThisHostsDevicesAndFindNoListedAdapter) {
   machine_ = machine::LoadHost();

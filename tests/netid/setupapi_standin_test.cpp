@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 #include "winapi/win32.h"
 
 namespace qv::netid::testing {
 namespace {
 
-using SetupApiStandInTest = SimulatedMachineTest;
+using SetupApiStandInTest = AdapterTest;
 
 SP_DEVINFO_DATA FreshRecord() {
   SP_DEVINFO_DATA record{};
@@ -215,7 +215,7 @@ TEST_F(SetupApiStandInTest, CountsOpenedAndCompletedWalksByEnumerator) {
   EXPECT_EQ(standin::DeviceWalks("USB").opened, 0);
 }
 
-using ProcessHeapStandInTest = SimulatedMachineTest;
+using ProcessHeapStandInTest = AdapterTest;
 
 TEST_F(ProcessHeapStandInTest, HandsOutTracksAndTakesBackBlocks) {
   HANDLE heap = GetProcessHeap();

@@ -13,7 +13,7 @@
 #include "exports/platform_object.h"
 #include "exports/qvsupport.h"
 #include "tests/oom/allocation_failure.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 #include "tests/support/temp_directory.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/com_control.h"

@@ -9,7 +9,7 @@
 
 #include "machine/machine.h"
 #include "platform/acpi_wmi.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 
 namespace qv::testing {
 

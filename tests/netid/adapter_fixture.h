@@ -14,7 +14,7 @@
 
 namespace qv::netid::testing {
 
-class SimulatedMachineTest : public ::testing::Test {
+class AdapterTest : public ::testing::Test {
  protected:
   void SetUp() override {
     machine_ = std::make_shared<machine::Machine>();
