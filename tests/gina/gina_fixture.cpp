@@ -9,8 +9,6 @@
 #include "exports/qvsupport.h"
 #include "gina/tool_wait.h"
 #include "winapi/posix/ledger.h"
-#include "winapi/posix/process_log.h"
-#include "winapi/posix/registry_log.h"
 
 namespace qv::test {
 namespace {
@@ -51,19 +49,15 @@ void GinaMachineTest::SetUp() {
   SetText(kWinlogon, "Shell", "Explorer.exe");
   SetText(kIntelSso, "OrgGinaDLL", "qvgina.dll");
   machine::Use(machine_);
-  standin::ClearFaults();
-  standin::ResetCalls();
-  standin::ClearProcessStarts();
-  standin::ClearRegistryOpens();
+  FreshBooksTest::SetUp();
 }
 
 void GinaMachineTest::TearDown() {
   gina::SetToolWaitSecondsForTesting(gina::kToolWaitSeconds);
-  standin::ClearFaults();
   unsetenv("QV_DRIVE_C");
   unsetenv("QV_STUB_LOG");
   unsetenv("QV_STUB_HANG");
-  machine::Reset();
+  FreshBooksTest::TearDown();
 }
 
 void GinaMachineTest::SetText(const std::string& key, const std::string& name,

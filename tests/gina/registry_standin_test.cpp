@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "machine/machine.h"
+#include "tests/support/fresh_books.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/registry_log.h"
 #include "winapi/win32.h"
@@ -14,7 +15,7 @@ namespace {
 
 constexpr char kKey[] = "SOFTWARE\\Example\\Settings";
 
-class RegistryStandinTest : public ::testing::Test {
+class RegistryStandinTest : public qv::testing::FreshBooksTest {
  protected:
   void SetUp() override {
     auto machine = std::make_shared<machine::Machine>();
@@ -22,12 +23,7 @@ class RegistryStandinTest : public ::testing::Test {
     machine->registry["SOFTWARE\\Example\\Settings\\Deeper\\Leaf"]["x"] = {};
     machine_ = machine;
     machine::Use(machine);
-    standin::ClearFaults();
-  }
-  void TearDown() override {
-    standin::ClearFaults();
-    EXPECT_EQ(standin::OutstandingReport(), "");
-    machine::Reset();
+    FreshBooksTest::SetUp();
   }
   HKEY Open(const char* path, REGSAM access) {
     HKEY key = nullptr;

@@ -5,18 +5,16 @@
 
 #include <cstring>
 
+#include "tests/support/fresh_books.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::standin {
 namespace {
 
-class LedgerBooksTest : public ::testing::Test {
+// Runs after the sweeps of this program, whose failed release calls stay on the books.
+class LedgerBooksTest : public qv::testing::FreshBooksTest {
  protected:
-  void SetUp() override {
-    ClearFaults();
-    ResetCalls();
-  }
-  void TearDown() override { ClearFaults(); }
+  LedgerBooksTest() : FreshBooksTest(Start::AsFound) {}
 };
 
 TEST_F(LedgerBooksTest, CountsAndLogsCallsByNameNotByAddress) {

@@ -9,26 +9,19 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "tests/support/fresh_books.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/setupapi.h"
 
 namespace qv::netid::testing {
 
-class AdapterTest : public ::testing::Test {
+class AdapterTest : public qv::testing::FreshBooksTest {
  protected:
   void SetUp() override {
     machine_ = std::make_shared<machine::Machine>();
     machine_->description = "netid test machine";
     machine::Use(machine_);
-    standin::ClearFaults();
-    standin::ResetCalls();
-    standin::ResetDeviceWalks();
-  }
-
-  void TearDown() override {
-    EXPECT_EQ(standin::OutstandingReport(), "");
-    standin::ClearFaults();
-    machine::Reset();
+    FreshBooksTest::SetUp();
   }
 
   void AddPci(const std::string& instanceId) { machine_->devices["PCI"].push_back(instanceId); }

@@ -9,11 +9,12 @@
 
 #include "machine/machine.h"
 #include "platform/acpi_wmi.h"
+#include "tests/support/fresh_books.h"
 #include "tests/support/machine_builders.h"
 
 namespace qv::testing {
 
-class PlatformTest : public ::testing::Test {
+class PlatformTest : public FreshBooksTest {
  protected:
   void SetUp() override;
   void TearDown() override;
