@@ -3,7 +3,7 @@
 
 #include "platform/com_ptr.h"
 #include "platform/scoped_variant.h"
-#include "tests/platform/platform_fixture.h"
+#include "tests/winapi/standin_fixture.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/wbem_control.h"
 #include "winapi/win32.h"
@@ -11,16 +11,16 @@
 namespace qv::testing {
 namespace {
 
-class StandinWmiTest : public PlatformTest {
+class StandinWmiTest : public StandinTest {
  protected:
   void SetUp() override {
-    PlatformTest::SetUp();
+    StandinTest::SetUp();
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   }
   void TearDown() override {
     services_.Reset();
     CoUninitialize();
-    PlatformTest::TearDown();
+    StandinTest::TearDown();
   }
 
   HRESULT Connect(const char16_t* wmiNamespace) {

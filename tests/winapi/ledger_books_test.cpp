@@ -11,11 +11,7 @@
 namespace qv::standin {
 namespace {
 
-// Runs after the sweeps of this program, whose failed release calls stay on the books.
-class LedgerBooksTest : public qv::testing::FreshBooksTest {
- protected:
-  LedgerBooksTest() : FreshBooksTest(Start::AsFound) {}
-};
+using LedgerBooksTest = qv::testing::FreshBooksTest;
 
 TEST_F(LedgerBooksTest, CountsAndLogsCallsByNameNotByAddress) {
   char name[32];
