@@ -1,7 +1,7 @@
 // What the conformance tests need that differs between the two APIs under test: setting up
 // registry contents (the stand-in reads a modelled machine, Windows a real registry) and
 // programs to start. conformance_platform_posix.cpp serves the stand-in;
-// tests/windows/conformance_platform_win.cpp serves Windows and Wine.
+// conformance_platform_win.cpp serves Windows and Wine.
 #pragma once
 
 #include <functional>

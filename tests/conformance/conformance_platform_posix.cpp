@@ -6,7 +6,7 @@
 
 #include "machine/machine.h"
 #include "tests/conformance/conformance_platform.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 #include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 

@@ -6,8 +6,7 @@
 #include "exports/platform_object.h"
 #include "machine/machine.h"
 #include "tests/devicemask/list_files.h"
-#include "tests/support/simulated_machine.h"
-#include "winapi/posix/com_control.h"
+#include "tests/support/machine_builders.h"
 #include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 
@@ -16,18 +15,13 @@ namespace qv::testing {
 void DeviceMaskExportTest::SetUp() {
   const std::string ns = "devicemask-test-" + std::to_string(getpid());
   setenv("QV_SHM_NAMESPACE", ns.c_str(), 1);
-  standin::ClearFaults();
-  standin::ResetCalls();
-  standin::ResetProcessSecurity();
+  FreshBooksTest::SetUp();
   dir_.Enter();
-  ASSERT_EQ(standin::OutstandingReport(), "");
 }
 
 void DeviceMaskExportTest::TearDown() {
   ReleasePlatformObject();
-  standin::ClearFaults();
-  EXPECT_EQ(standin::OutstandingReport(), "");
-  standin::ForgetMachine();
+  FreshBooksTest::TearDown();
 }
 
 void DeviceMaskExportTest::UseVexaMachine(std::uint16_t systemId, std::uint32_t featureWord,

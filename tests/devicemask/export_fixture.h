@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <string>
 
+#include "tests/support/fresh_books.h"
 #include "tests/support/temp_directory.h"
 
 namespace qv::testing {
 
-class DeviceMaskExportTest : public ::testing::Test {
+class DeviceMaskExportTest : public FreshBooksTest {
  protected:
   void SetUp() override;
   void TearDown() override;

@@ -10,8 +10,6 @@
 #include "gina/tool_wait.h"
 #include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
-#include "winapi/posix/process_log.h"
-#include "winapi/posix/registry_log.h"
 
 namespace qv::test {
 namespace {
@@ -52,19 +50,15 @@ void GinaMachineTest::SetUp() {
   SetText(kWinlogon, "Shell", "Explorer.exe");
   SetText(kIntelSso, "OrgGinaDLL", "qvgina.dll");
   standin::UseMachine(machine_);
-  standin::ClearFaults();
-  standin::ResetCalls();
-  standin::ClearProcessStarts();
-  standin::ClearRegistryOpens();
+  FreshBooksTest::SetUp();
 }
 
 void GinaMachineTest::TearDown() {
   gina::SetToolWaitSecondsForTesting(gina::kToolWaitSeconds);
-  standin::ClearFaults();
   unsetenv("QV_DRIVE_C");
   unsetenv("QV_STUB_LOG");
   unsetenv("QV_STUB_HANG");
-  standin::ForgetMachine();
+  FreshBooksTest::TearDown();
 }
 
 void GinaMachineTest::SetText(const std::string& key, const std::string& name,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "tests/support/fresh_books.h"
 #include "tests/support/temp_directory.h"
 
 namespace qv::test {
@@ -27,7 +28,7 @@ struct ToolRun {
   std::string CommandLine() const;  // argv joined by single spaces
 };
 
-class GinaMachineTest : public ::testing::Test {
+class GinaMachineTest : public qv::testing::FreshBooksTest {
  protected:
   void SetUp() override;
   void TearDown() override;

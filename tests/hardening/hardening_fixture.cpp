@@ -7,11 +7,8 @@
 
 #include "exports/platform_object.h"
 #include "gina/tool_wait.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 #include "util/qv_encryption.h"
-#include "winapi/posix/com_control.h"
-#include "winapi/posix/current_machine.h"
-#include "winapi/posix/ledger.h"
 
 namespace qv::hardening {
 namespace {
@@ -90,22 +87,13 @@ void RemoveLeftOverSharedMemory() {
 void HardeningTest::SetUp() {
   FreshSharedMemoryNamespace();
   dir_.Enter();
-  standin::ClearFaults();
-  standin::ResetCalls();
-  standin::ResetProcessSecurity();
-  AcceptHeldResources();
-}
-
-void HardeningTest::AcceptHeldResources() {
-  held_ = standin::OutstandingSnapshot();
+  FreshBooksTest::SetUp();
 }
 
 void HardeningTest::TearDown() {
   ReleasePlatformObject();
-  standin::ClearFaults();
-  EXPECT_EQ(standin::OutstandingSnapshot(), held_) << standin::OutstandingReport();
+  FreshBooksTest::TearDown();
   gina::SetToolWaitSecondsForTesting(gina::kToolWaitSeconds);
-  standin::ForgetMachine();
   RemoveLeftOverSharedMemory();
 }
 

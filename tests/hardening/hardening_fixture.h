@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
 
 #include "machine/machine.h"
+#include "tests/support/fresh_books.h"
 #include "tests/support/temp_directory.h"
-#include "winapi/posix/ledger.h"
 
 namespace qv::hardening {
 
@@ -39,19 +38,15 @@ std::string DecryptedText(const std::string& cipher);
 // the hardware-configuration record afresh even when an earlier run kept one open.
 void FreshSharedMemoryNamespace();
 
-class HardeningTest : public ::testing::Test {
+// Its tests start from what the stand-in holds (see AcceptHeldResources): a sweep that makes
+// release calls fail leaves those resources on the books for good.
+class HardeningTest : public qv::testing::FreshBooksTest {
  protected:
+  HardeningTest() : FreshBooksTest(Start::AsFound) {}
   void SetUp() override;
   void TearDown() override;
 
-  // Accepts what the stand-in holds now as the test's starting point: after a sweep, the
-  // resources whose release calls were made to fail stay on the books for good.
-  void AcceptHeldResources();
-
   test::TempDirectory dir_;
-
- private:
-  std::map<standin::Resource, int> held_;
 };
 
 }  // namespace qv::hardening

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "exports/qvsupport.h"
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -13,7 +13,7 @@ const char* const kLanRow = "VEN_14E4&DEV_1713&SUBSYS_5A621F7A";   // Broadcom L
 const char* const kWlanRow = "VEN_14E4&DEV_432B&SUBSYS_7C071F7A";  // Broadcom WLAN, row 7
 const char* const kWwanRow = "VID_2E9C&PID_4B20";                  // WWAN row 4
 
-class DeviceSetRequestTest : public SimulatedMachineTest {
+class DeviceSetRequestTest : public AdapterTest {
  protected:
   // Every set the last export opened was asked for exactly this way, and there was one at least.
   void ExpectEveryRequestFor(const std::string& enumerator) {

@@ -9,7 +9,7 @@
 
 #include "exports/qvsupport.h"
 #include "machine/host_devices.h"
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 #include "winapi/posix/current_machine.h"
 
 namespace qv::netid::testing {
@@ -136,7 +136,7 @@ TEST(HostDevices, ASimulatedModemFromSysfsIsIdentified) {
   standin::ForgetMachine();
 }
 
-using HostMachineTest = SimulatedMachineTest;
+using HostMachineTest = AdapterTest;
 
 TEST_F(HostMachineTest, TheExportsRunOnThisHostsDevicesAndFindNoListedAdapter) {
   machine_ = machine::LoadHost();

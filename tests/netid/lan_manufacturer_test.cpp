@@ -1,7 +1,7 @@
 // GetLANManufacturerID: Broadcom 0, Intel 1, anything else -1, decided by the first table row
 // that a present PCI device matches.
 #include "exports/qvsupport.h"
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -10,7 +10,7 @@ const char* const kBroadcomRow = "VEN_14E4&DEV_1713&SUBSYS_5A621F7A";  // row 30
 const char* const kIntelRow = "VEN_8086&DEV_10BE&SUBSYS_6B311F7A";     // row 46
 const char* const kIntelOwnRow = "VEN_8086&DEV_10F5&SUBSYS_00008086";  // row 31
 
-using LanManufacturerTest = SimulatedMachineTest;
+using LanManufacturerTest = AdapterTest;
 
 TEST_F(LanManufacturerTest, NamesTheMakerOfTheListedAdapter) {
   AddPci(PciId(kBroadcomRow));

@@ -4,7 +4,7 @@
 #include "netid/row_first_search.h"
 #include "netid/device_snapshot.h"
 #include "netid/hardware_id_match.h"
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -12,7 +12,7 @@ namespace {
 const char* const kRow = "VEN_14E4&DEV_1674&SUBSYS_5A311F7A";
 const char* const kOtherDevice = "VEN_1AF4&DEV_1041&SUBSYS_11001AF4";
 
-using RowFirstSearchTest = SimulatedMachineTest;
+using RowFirstSearchTest = AdapterTest;
 
 bool Present(const char* enumerator, const char* row) {
   return !FindFirstPresentRow(PatternTable{row, ""}, enumerator).IsEmpty();

@@ -12,8 +12,8 @@
 #include "exports/qvsupport.h"
 #include "netid/adapter_tables.h"
 #include "netid/row_first_search.h"
+#include "tests/netid/adapter_fixture.h"
 #include "tests/netid/row_by_row_walk.h"
-#include "tests/netid/simulated_machine.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -141,7 +141,7 @@ struct Coverage {
   int steadyFaults = 0;
 };
 
-using SnapshotEquivalenceTest = SimulatedMachineTest;
+using SnapshotEquivalenceTest = AdapterTest;
 
 TEST_F(SnapshotEquivalenceTest, GivesTheRowAndTheCodeOfTheRowByRowWalkOnGeneratedMachines) {
   const std::vector<std::string> lanRows = Rows(LANDeviceIDs());

@@ -1,7 +1,7 @@
 // GetWLANManufacturerID: one device-first walk of the PCI devices with an instance-ID buffer
 // that is replaced whenever a longer ID comes.
 #include "exports/qvsupport.h"
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -9,7 +9,7 @@ namespace {
 const char* const kWlanRow = "VEN_14E4&DEV_432B&SUBSYS_7C071F7A";       // row 7
 const char* const kOtherWlanRow = "VEN_14E4&DEV_4311&SUBSYS_7C011F7A";  // row 1
 
-using WlanManufacturerTest = SimulatedMachineTest;
+using WlanManufacturerTest = AdapterTest;
 
 int Fetches() {
   return standin::CallCount("SetupDiGetDeviceInstanceIdA");

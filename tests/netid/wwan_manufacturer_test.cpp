@@ -1,7 +1,7 @@
 // GetWWANManufacturerID: the maker's USB modems, found through any node of the device, coded by
 // the product id of the first table row present.
 #include "exports/qvsupport.h"
-#include "tests/netid/simulated_machine.h"
+#include "tests/netid/adapter_fixture.h"
 
 namespace qv::netid::testing {
 namespace {
@@ -11,7 +11,7 @@ const char* const kRow2 = "VID_2E9C&PID_4A11";
 const char* const kRow3 = "VID_2E9C&PID_4A12";
 const char* const kRow4 = "VID_2E9C&PID_4B20";
 
-using WwanManufacturerTest = SimulatedMachineTest;
+using WwanManufacturerTest = AdapterTest;
 
 TEST_F(WwanManufacturerTest, CodesTheModemByItsRow) {
   for (const char* row : {kRow1, kRow2, kRow3}) {

@@ -13,7 +13,8 @@
 #include "exports/platform_object.h"
 #include "exports/qvsupport.h"
 #include "tests/oom/allocation_failure.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/fresh_books.h"
+#include "tests/support/machine_builders.h"
 #include "tests/support/temp_directory.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/com_control.h"
@@ -40,22 +41,20 @@ std::string Decrypted(const std::string& cipher) {
   return text.GetNarrow();
 }
 
-class OutOfMemoryTest : public ::testing::Test {
+class OutOfMemoryTest : public qv::testing::FreshBooksTest {
  protected:
   void SetUp() override {
     std::string problem;
     ASSERT_TRUE(LoadCodeMap(&problem)) << problem;
     setenv("QV_SHM_NAMESPACE", ("oom-test-" + std::to_string(getpid())).c_str(), 1);
     dir_.Enter();
-    standin::ClearFaults();
-    standin::ResetProcessSecurity();
+    FreshBooksTest::SetUp();
   }
 
   void TearDown() override {
     Disarm();
     ReleasePlatformObject();
-    EXPECT_EQ(standin::OutstandingReport(), "");
-    standin::ForgetMachine();
+    FreshBooksTest::TearDown();
   }
 
   // Fails allocation n, n+1 after the allocation failed last, and so on, until a run meets no

@@ -9,9 +9,6 @@
 
 #include "exports/platform_object.h"
 #include "platform/known_platforms.h"
-#include "winapi/posix/com_control.h"
-#include "winapi/posix/current_machine.h"
-#include "winapi/posix/ledger.h"
 #include "winapi/posix/wbem_control.h"
 
 namespace qv::testing {
@@ -19,20 +16,12 @@ namespace qv::testing {
 void PlatformTest::SetUp() {
   std::string ns = "platform-test-" + std::to_string(getpid());
   setenv("QV_SHM_NAMESPACE", ns.c_str(), 1);
-  standin::ClearFaults();
-  standin::ResetCalls();
-  standin::ResetBiosRequests();
-  standin::ResetProcessSecurity();
-  standin::ResetSecurityCalls();
-  standin::ResetEnumerationCalls();
-  ASSERT_EQ(standin::OutstandingReport(), "");
+  FreshBooksTest::SetUp();
 }
 
 void PlatformTest::TearDown() {
   ReleasePlatformObject();
-  standin::ClearFaults();
-  EXPECT_EQ(standin::OutstandingReport(), "");
-  standin::ForgetMachine();
+  FreshBooksTest::TearDown();
 }
 
 int PlatformTest::BiosCallsOf(std::uint16_t functionClass, std::uint16_t selector) {

@@ -9,12 +9,13 @@
 
 #include "machine/machine.h"
 #include "platform/acpi_wmi.h"
-#include "tests/support/simulated_machine.h"
+#include "tests/support/fresh_books.h"
+#include "tests/support/machine_builders.h"
 #include "winapi/posix/current_machine.h"
 
 namespace qv::testing {
 
-class PlatformTest : public ::testing::Test {
+class PlatformTest : public FreshBooksTest {
  protected:
   void SetUp() override;
   void TearDown() override;

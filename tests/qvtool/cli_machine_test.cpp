@@ -3,7 +3,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 #include "tests/support/temp_directory.h"
 #include "tool_runner.h"
 

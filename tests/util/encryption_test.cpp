@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "tests/support/fresh_books.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/ledger.h"
 
@@ -21,17 +22,7 @@ const KnownAnswer kKnownAnswers[] = {
     {"101 00011100 GNR\n", "T51j13E3nXd0WiWD8PodkzWbRangy5sG"},
 };
 
-class EncryptionTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    qv::standin::ClearFaults();
-    qv::standin::ResetCalls();
-  }
-  void TearDown() override {
-    qv::standin::ClearFaults();
-    EXPECT_EQ(qv::standin::OutstandingReport(), "");
-  }
-};
+using EncryptionTest = qv::testing::FreshBooksTest;
 
 std::string Encrypt(const std::string& plain) {
   QVString text(plain.data(), static_cast<int>(plain.size()));

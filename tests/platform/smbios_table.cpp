@@ -1,4 +1,4 @@
-#include "tests/smbios/smbios_table.h"
+#include "tests/platform/smbios_table.h"
 
 namespace qv::testing {
 

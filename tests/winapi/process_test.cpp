@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "machine/machine.h"
+#include "tests/support/fresh_books.h"
 #include "tests/support/temp_directory.h"
 #include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
@@ -49,7 +50,7 @@ TEST(ProcessStandinTest, SplitsCommandLinesByWindowsRules) {
   EXPECT_TRUE(standin::SplitCommandLine("   ").empty());
 }
 
-class ProcessStartTest : public ::testing::Test {
+class ProcessStartTest : public qv::testing::FreshBooksTest {
  protected:
   void SetUp() override {
     current_.Enter();
@@ -57,11 +58,12 @@ class ProcessStartTest : public ::testing::Test {
     unsetenv("QV_STUB_HANG");
     unsetenv("QV_DRIVE_C");
     std::filesystem::copy_file(QV_GINA_STUB_TOOL, current_.File("tool.exe"));
+    FreshBooksTest::SetUp();
   }
   void TearDown() override {
     unsetenv("QV_STUB_LOG");
     unsetenv("QV_STUB_HANG");
-    EXPECT_EQ(standin::OutstandingReport(), "");
+    FreshBooksTest::TearDown();
   }
 
   // Starts `application` with `commandLine`: 0 with the handles in `info`, else the error.

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/smbios_parser.h"
-#include "tests/smbios/smbios_table.h"
+#include "tests/platform/smbios_table.h"
 
 using namespace qv::platform;
 

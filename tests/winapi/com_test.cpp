@@ -1,7 +1,7 @@
 // The COM and automation surface of the stand-in behaves as Windows documents it.
 #include <thread>
 
-#include "tests/platform/platform_fixture.h"
+#include "tests/winapi/standin_fixture.h"
 #include "winapi/posix/com_control.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/wbem_control.h"
@@ -10,7 +10,7 @@
 namespace qv::testing {
 namespace {
 
-using StandinComTest = PlatformTest;
+using StandinComTest = StandinTest;
 
 TEST_F(StandinComTest, ApartmentsCountInitialisationsAndRefuseAModeChange) {
   std::thread([] {

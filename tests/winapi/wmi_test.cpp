@@ -1,7 +1,7 @@
 // The stand-in's root\wmi: raw SMBIOS instances, the mapper's objects and the simulated BIOS.
 #include <cstring>
 
-#include "tests/platform/platform_fixture.h"
+#include "tests/winapi/standin_fixture.h"
 #include "win/scoped_com_ptr.h"
 #include "win/scoped_variant.h"
 #include "winapi/posix/ledger.h"
@@ -11,16 +11,16 @@
 namespace qv::testing {
 namespace {
 
-class StandinWmiTest : public PlatformTest {
+class StandinWmiTest : public StandinTest {
  protected:
   void SetUp() override {
-    PlatformTest::SetUp();
+    StandinTest::SetUp();
     ASSERT_EQ(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED), S_OK);
   }
   void TearDown() override {
     services_.Reset();
     CoUninitialize();
-    PlatformTest::TearDown();
+    StandinTest::TearDown();
   }
 
   HRESULT Connect(const char16_t* wmiNamespace) {

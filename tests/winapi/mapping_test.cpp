@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "tests/platform/platform_fixture.h"
+#include "tests/winapi/standin_fixture.h"
 #include "winapi/posix/handle_table.h"
 #include "winapi/win32.h"
 
@@ -61,7 +61,7 @@ int WaitFor(pid_t child) {
   return status;
 }
 
-using StandinMappingTest = PlatformTest;
+using StandinMappingTest = StandinTest;
 
 TEST_F(StandinMappingTest, ANameStaysBoundWhileHeldInProcess) {
   Opened first = Open();
@@ -150,18 +150,12 @@ TEST_F(StandinMappingTest, AHolderThatDiesKeepsNothingAlive) {
   EXPECT_EQ(afterDeath.lastError, static_cast<DWORD>(ERROR_SUCCESS));
   EXPECT_EQ(afterDeath.view[2], 0);
   Close(afterDeath);
-  EXPECT_EQ(access(("/dev/shm/qv-" + std::to_string(getuid()) + "-platform-test-" +
-                    std::to_string(getpid()) + "-" + kName + ".gate")
-                       .c_str(),
-                   F_OK),
-            -1)
+  EXPECT_EQ(access(StandinTest::SharedMemoryPath(std::string(kName) + ".gate").c_str(), F_OK), -1)
       << "the last holder removes the name's gate";
 }
 
 bool NameExists(const char* name) {
-  std::string path = "/dev/shm/qv-" + std::to_string(getuid()) + "-platform-test-" +
-                     std::to_string(getpid()) + "-" + name;
-  return access(path.c_str(), F_OK) == 0;
+  return access(StandinTest::SharedMemoryPath(name).c_str(), F_OK) == 0;
 }
 
 TEST_F(StandinMappingTest, ANormalExitGivesUpOnlyTheExitingProcesssHolds) {

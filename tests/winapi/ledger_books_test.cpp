@@ -5,19 +5,13 @@
 
 #include <cstring>
 
+#include "tests/support/fresh_books.h"
 #include "winapi/posix/ledger.h"
 
 namespace qv::standin {
 namespace {
 
-class LedgerBooksTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ClearFaults();
-    ResetCalls();
-  }
-  void TearDown() override { ClearFaults(); }
-};
+using LedgerBooksTest = qv::testing::FreshBooksTest;
 
 TEST_F(LedgerBooksTest, CountsAndLogsCallsByNameNotByAddress) {
   char name[32];

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "machine/machine.h"
+#include "tests/support/fresh_books.h"
 #include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/registry_log.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr char kKey[] = "SOFTWARE\\Example\\Settings";
 
-class RegistryStandinTest : public ::testing::Test {
+class RegistryStandinTest : public qv::testing::FreshBooksTest {
  protected:
   void SetUp() override {
     auto machine = std::make_shared<machine::Machine>();
@@ -23,12 +24,7 @@ class RegistryStandinTest : public ::testing::Test {
     machine->registry["SOFTWARE\\Example\\Settings\\Deeper\\Leaf"]["x"] = {};
     machine_ = machine;
     standin::UseMachine(machine);
-    standin::ClearFaults();
-  }
-  void TearDown() override {
-    standin::ClearFaults();
-    EXPECT_EQ(standin::OutstandingReport(), "");
-    standin::ForgetMachine();
+    FreshBooksTest::SetUp();
   }
   HKEY Open(const char* path, REGSAM access) {
     HKEY key = nullptr;

@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/smbios_parser.h"
-#include "tests/smbios/smbios_table.h"
+#include "tests/platform/smbios_table.h"
 
 using namespace qv::platform;
 

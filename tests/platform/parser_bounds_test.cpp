@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "platform/smbios_parser.h"
-#include "tests/smbios/smbios_table.h"
+#include "tests/platform/smbios_table.h"
 
 using namespace qv::platform;
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "exports/qvsupport.h"
+#include "tests/support/fresh_books.h"
 #include "tests/support/temp_directory.h"
 #include "util/qv_encryption.h"
 #include "winapi/posix/ledger.h"
@@ -18,12 +19,14 @@ std::string DecryptFile(const std::string& content) {
   return text.GetNarrow();
 }
 
-class EncryptSysIdsTest : public ::testing::Test {
+class EncryptSysIdsTest : public qv::testing::FreshBooksTest {
  protected:
-  void SetUp() override { dir.Enter(); }
+  void SetUp() override {
+    dir.Enter();
+    FreshBooksTest::SetUp();
+  }
   void TearDown() override {
-    qv::standin::ClearFaults();
-    EXPECT_EQ(qv::standin::OutstandingReport(), "");
+    FreshBooksTest::TearDown();
     EXPECT_FALSE(dir.Exists("vexasysids.enc.tmp"));
   }
   TempDirectory dir;

@@ -1,4 +1,4 @@
-#include "tests/support/simulated_machine.h"
+#include "tests/support/machine_builders.h"
 
 namespace qv::testing {
 namespace {

@@ -9,27 +9,20 @@
 #include <vector>
 
 #include "machine/machine.h"
+#include "tests/support/fresh_books.h"
 #include "winapi/posix/current_machine.h"
 #include "winapi/posix/ledger.h"
 #include "winapi/posix/setupapi.h"
 
 namespace qv::netid::testing {
 
-class SimulatedMachineTest : public ::testing::Test {
+class AdapterTest : public qv::testing::FreshBooksTest {
  protected:
   void SetUp() override {
     machine_ = std::make_shared<machine::Machine>();
     machine_->description = "netid test machine";
     standin::UseMachine(machine_);
-    standin::ClearFaults();
-    standin::ResetCalls();
-    standin::ResetDeviceWalks();
-  }
-
-  void TearDown() override {
-    EXPECT_EQ(standin::OutstandingReport(), "");
-    standin::ClearFaults();
-    standin::ForgetMachine();
+    FreshBooksTest::SetUp();
   }
 
   void AddPci(const std::string& instanceId) { machine_->devices["PCI"].push_back(instanceId); }

@@ -1,16 +1,36 @@
 // The SetupAPI and process-heap stand-ins behave as the Windows calls do for the uses the
 // adapter walks make of them, and refuse bad arguments without crashing or leaking.
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "tests/netid/simulated_machine.h"
+#include "tests/winapi/standin_fixture.h"
+#include "winapi/posix/current_machine.h"
+#include "winapi/posix/ledger.h"
+#include "winapi/posix/setupapi.h"
 #include "winapi/win32.h"
 
-namespace qv::netid::testing {
+namespace qv::testing {
 namespace {
 
-using SetupApiStandInTest = SimulatedMachineTest;
+// A machine with no devices until a test adds them.
+class DeviceTreeTest : public StandinTest {
+ protected:
+  void SetUp() override {
+    machine_ = std::make_shared<machine::Machine>();
+    machine_->description = "SetupAPI test machine";
+    standin::UseMachine(machine_);
+    StandinTest::SetUp();
+  }
+
+  void AddPci(const std::string& instanceId) { machine_->devices["PCI"].push_back(instanceId); }
+  void AddUsb(const std::string& instanceId) { machine_->devices["USB"].push_back(instanceId); }
+
+  std::shared_ptr<machine::Machine> machine_;
+};
+
+using SetupApiStandInTest = DeviceTreeTest;
 
 SP_DEVINFO_DATA FreshRecord() {
   SP_DEVINFO_DATA record{};
@@ -215,7 +235,7 @@ TEST_F(SetupApiStandInTest, CountsOpenedAndCompletedWalksByEnumerator) {
   EXPECT_EQ(standin::DeviceWalks("USB").opened, 0);
 }
 
-using ProcessHeapStandInTest = SimulatedMachineTest;
+using ProcessHeapStandInTest = DeviceTreeTest;
 
 TEST_F(ProcessHeapStandInTest, HandsOutTracksAndTakesBackBlocks) {
   HANDLE heap = GetProcessHeap();
@@ -248,4 +268,4 @@ TEST_F(ProcessHeapStandInTest, InjectedFaultsGiveNoHeapAndNoBlock) {
 }
 
 }  // namespace
-}  // namespace qv::netid::testing
+}  // namespace qv::testing
