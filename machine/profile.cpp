@@ -1,8 +1,7 @@
 // Loads a simulated machine from a JSON machine profile (format: docs/MACHINE-PROFILE.md).
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <memory>
+#include <fstream>
 
 #include "machine/machine.h"
 #include "machine/profile_reader.h"
@@ -18,25 +17,22 @@ constexpr int kSchema = 1;
 // Far beyond any real profile; stops a path such as /dev/zero from exhausting memory.
 constexpr std::size_t kMaximumProfileSize = 64u << 20;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string* problem) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    *problem = std::strerror(errno);
+    return std::nullopt;
+  }
   std::string text;
-  if (file) {
-    char chunk[4096];
-    std::size_t count;
-    while ((count = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-      text.append(chunk, count);
-      if (text.size() > kMaximumProfileSize) {
-        *problem = "larger than 64 MiB";
-        return std::nullopt;
-      }
+  char chunk[4096];
+  while (file.read(chunk, sizeof chunk), file.gcount() > 0) {
+    text.append(chunk, static_cast<std::size_t>(file.gcount()));
+    if (text.size() > kMaximumProfileSize) {
+      *problem = "larger than 64 MiB";
+      return std::nullopt;
     }
   }
-  if (!file || std::ferror(file.get())) {
+  if (file.bad()) {
     *problem = std::strerror(errno);
     return std::nullopt;
   }
