@@ -6,9 +6,10 @@
       program whose compressed data holds exactly this DLL and list, and whose script (and
       its uninstaller's) makes every call of the example as written there.
 
-  check_installer.py run --dll DLL --qvtool QVTOOL --plain-list TXT --wine-run SCRIPT
-                         --prefix DIR --work DIR
-      the amd64 installer under wine64: encrypts the plain list with qvtool.exe, builds and
+  check_installer.py run --arch x86|amd64 --dll DLL --qvtool QVTOOL --plain-list TXT
+                         --wine-run SCRIPT --prefix DIR --work DIR
+      the installer under Wine (amd64 under wine64; x86 under the 32-bit loader, as 32-bit
+      Windows or under WOW64, as the environment's QV_WINE_ARCH says): encrypts the plain list with qvtool.exe, builds and
       statically checks the installer, runs it and its uninstaller silently, and compares
       every answer in their log with what the library answers on the same machine
       (qvtool.exe report --json and lookup --json, run in the same Wine prefix).
@@ -158,7 +159,7 @@ def build_installer(arch, dll, list_file, work):
     return installer
 
 
-# --- running it under wine64 ---
+# --- running it under Wine ---
 
 
 def windows_path(path):
@@ -245,8 +246,8 @@ def run_under_wine(args):
     require(code == 0, f"qvtool encrypt failed ({code}): {err}")
     list_file = work / "vexasysids.enc"
 
-    installer = build_installer("amd64", args.dll, list_file, work)
-    check_installer_file(installer, "amd64", args.dll, list_file)
+    installer = build_installer(args.arch, args.dll, list_file, work)
+    check_installer_file(installer, args.arch, args.dll, list_file)
 
     log, target = work / "answers.log", work / "installed"
     code, _, err = wine.run(installer, "/S", f"/LOG={windows_path(log)}",
@@ -260,7 +261,7 @@ def run_under_wine(args):
 
     logged = read_log(log)
     compare(logged, library_answers(wine, args.qvtool, list_file))
-    print(f"{installer.name} under wine64 logged what the library answers:")
+    print(f"{installer.name} under Wine logged what the library answers:")
     print(log.read_text(), end="")
 
 
@@ -273,6 +274,7 @@ def main():
     static.add_argument("--list", required=True)
     static.add_argument("--work", required=True)
     run = modes.add_parser("run")
+    run.add_argument("--arch", choices=sorted(PE_MACHINE), required=True)
     for option in ("--dll", "--qvtool", "--plain-list", "--wine-run", "--prefix", "--work"):
         run.add_argument(option, required=True)
     args = parser.parse_args()

@@ -15,13 +15,18 @@
 
 #include "tests/crossbuild/loaded_module.h"
 #include "tests/crossbuild/scratch_directory.h"
+#include "tests/windows/registry_values_win.h"
 #include "winapi/win32.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using qv::testing::DeleteRegistryTree;
+using qv::testing::DeleteRegistryValue;
+using qv::testing::GetRegistryText;
 using qv::testing::LoadedModule;
 using qv::testing::ScratchDirectory;
+using qv::testing::SetRegistryText;
 
 using NoArgumentFn = int(WINAPI*)();
 using PathFn = int(WINAPI*)(const char*);
@@ -47,48 +52,6 @@ DWORD WindowsMajorVersion() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
   return GetVersionExA(&info) ? info.dwMajorVersion : 0;
 #pragma GCC diagnostic pop
-}
-
-// REG_SZ values under HKEY_LOCAL_MACHINE in one registry view (KEY_WOW64_32KEY or _64KEY).
-bool SetText(const char* path, const char* name, const std::string& text, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, &key,
-                      nullptr) != ERROR_SUCCESS)
-    return false;
-  const LONG result =
-      RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                     static_cast<DWORD>(text.size() + 1));
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS;
-}
-
-// The value's text, or "<absent>".
-std::string GetText(const char* path, const char* name, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
-    return "<absent>";
-  char text[1024] = {};
-  DWORD size = sizeof text - 1;
-  const LONG result =
-      RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(text), &size);
-  RegCloseKey(key);
-  return result == ERROR_SUCCESS ? std::string(text) : "<absent>";
-}
-
-void DeleteValue(const char* path, const char* name, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_SET_VALUE | view, &key) != ERROR_SUCCESS)
-    return;
-  RegDeleteValueA(key, name);
-  RegCloseKey(key);
-}
-
-void DeleteTree(const char* parent, const char* child, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
-    return;
-  RegDeleteTreeA(key, child);
-  RegCloseKey(key);
 }
 
 class WineExports : public ::testing::Test {
@@ -203,40 +166,45 @@ TEST_F(WineExports, ARecordStartsALineAndMayEndTheList) {
 class UninstallQVGinaTest : public WineExports {
  protected:
   static constexpr REGSAM kBothViews[] = {KEY_WOW64_64KEY, KEY_WOW64_32KEY};
+  // The view of a key opened without a view flag: the 64-bit one for the twin, the 32-bit one
+  // for the product under WOW64, the only one on 32-bit Windows. The restoration writes there
+  // everything but "GinaDLL".
+  static constexpr REGSAM kDefaultView = 0;
 
   void SetUp() override {
     WineExports::SetUp();
-    savedGina_ = GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
+    savedGina_ = GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
   }
   void TearDown() override {
     for (REGSAM view : kBothViews) {
-      DeleteTree("SOFTWARE", "Vexa", view);
-      DeleteTree("SOFTWARE\\Intel\\Wireless", "cswSSO", view);
+      DeleteRegistryTree("SOFTWARE", "Vexa", view);
+      DeleteRegistryTree("SOFTWARE\\Intel\\Wireless", "cswSSO", view);
     }
     if (savedGina_ == "<absent>")
-      DeleteValue(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
+      DeleteRegistryValue(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
     else
-      SetText(kWinlogonKey, "GinaDLL", savedGina_, KEY_WOW64_64KEY);
+      SetRegistryText(kWinlogonKey, "GinaDLL", savedGina_, KEY_WOW64_64KEY);
   }
 
-  // The product's settings as the installer leaves them; the 64-bit twin reads some values in
-  // the 32-bit view and writes in its default (64-bit) view, so both views get them.
+  // The product's settings as the installer leaves them. The restoration reads some values in
+  // the 32-bit view and writes in the default view, so both views get them.
   void InstallProduct(const std::string& chipType) {
     for (REGSAM view : kBothViews) {
-      ASSERT_TRUE(SetText(kSettingsKey, "QVGinaEnabled", "1", view));
-      ASSERT_TRUE(SetText(kSettingsKey, "OrginalGINA", "C:\\Tools\\other.dll", view));
-      ASSERT_TRUE(SetText(kSettingsKey, "PrevGINA", "C:\\Tools\\other.dll", view));
-      ASSERT_TRUE(SetText(kSettingsKey, "WlanChipType", chipType, view));
-      ASSERT_TRUE(SetText(kSingleSignOnKey, "OrgGinaDLL", "qvgina.dll", view));
+      ASSERT_TRUE(SetRegistryText(kSettingsKey, "QVGinaEnabled", "1", view));
+      ASSERT_TRUE(SetRegistryText(kSettingsKey, "OrginalGINA", "C:\\Tools\\other.dll", view));
+      ASSERT_TRUE(SetRegistryText(kSettingsKey, "PrevGINA", "C:\\Tools\\other.dll", view));
+      ASSERT_TRUE(SetRegistryText(kSettingsKey, "WlanChipType", chipType, view));
+      ASSERT_TRUE(SetRegistryText(kSingleSignOnKey, "OrgGinaDLL", "qvgina.dll", view));
     }
-    ASSERT_TRUE(
-        SetText(kWinlogonKey, "GinaDLL", "C:\\Program Files\\Vexa\\qvgina.dll", KEY_WOW64_64KEY));
+    ASSERT_TRUE(SetRegistryText(kWinlogonKey, "GinaDLL", "C:\\Program Files\\Vexa\\qvgina.dll",
+                                KEY_WOW64_64KEY));
   }
 
   std::string savedGina_;
 };
 
 constexpr REGSAM UninstallQVGinaTest::kBothViews[];
+constexpr REGSAM UninstallQVGinaTest::kDefaultView;
 
 TEST_F(UninstallQVGinaTest, LeavesLaterWindowsUntouched) {
   if (WindowsMajorVersion() <= 5) GTEST_SKIP() << "this prefix reports the XP generation";
@@ -247,9 +215,9 @@ TEST_F(UninstallQVGinaTest, LeavesLaterWindowsUntouched) {
   fs::copy_file(QV_IWRAP_STUB_PATH, scratch.path() / "iWrap.exe");
 
   EXPECT_EQ(uninstall(7), 0);
-  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY),
+  EXPECT_EQ(GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY),
             "C:\\Program Files\\Vexa\\qvgina.dll");
-  EXPECT_EQ(GetText(kSettingsKey, "QVGinaEnabled", KEY_WOW64_64KEY), "1");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "QVGinaEnabled", kDefaultView), "1");
   EXPECT_FALSE(fs::exists(scratch.path() / "iwrap-calls.txt"));
 }
 
@@ -262,11 +230,11 @@ TEST_F(UninstallQVGinaTest, RestoresTheDisplacedModuleOnXp) {
   fs::copy_file(QV_IWRAP_STUB_PATH, scratch.path() / "iWrap.exe");
 
   EXPECT_EQ(uninstall(0), 0);
-  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
-  EXPECT_EQ(GetText(kSettingsKey, "QVGinaEnabled", KEY_WOW64_64KEY), "0");
-  EXPECT_EQ(GetText(kSettingsKey, "OrginalGINA", KEY_WOW64_64KEY), "msgina.dll");
-  EXPECT_EQ(GetText(kSettingsKey, "PrevGINA", KEY_WOW64_64KEY), "msgina.dll");
-  EXPECT_EQ(GetText(kSingleSignOnKey, "OrgGinaDLL", KEY_WOW64_64KEY), "msgina.dll");
+  EXPECT_EQ(GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "QVGinaEnabled", kDefaultView), "0");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "OrginalGINA", kDefaultView), "msgina.dll");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "PrevGINA", kDefaultView), "msgina.dll");
+  EXPECT_EQ(GetRegistryText(kSingleSignOnKey, "OrgGinaDLL", kDefaultView), "msgina.dll");
   EXPECT_EQ(ReadFile(scratch.path() / "iwrap-calls.txt"),
             "iWrap.exe /CMD:27 1\niWrap.exe /CMD:28\n");
   // Intel's tool is not installed in this prefix: both ran from the current directory.
@@ -275,7 +243,7 @@ TEST_F(UninstallQVGinaTest, RestoresTheDisplacedModuleOnXp) {
 
   // A second call finds the restored module, which is not the product's, and keeps it.
   EXPECT_EQ(uninstall(0), 0);
-  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
 }
 
 // Winlogon's key readable but not writable, for as long as this object lives.
@@ -333,16 +301,16 @@ TEST_F(UninstallQVGinaTest, KeepsTheRememberedModulesWhenGinaDllCannotBeWrittenO
     if (!readOnly.Holds()) GTEST_SKIP() << "this Wine does not refuse writes by the key's DACL";
     EXPECT_EQ(uninstall(0), 0);
   }
-  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY),
+  EXPECT_EQ(GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY),
             "C:\\Program Files\\Vexa\\qvgina.dll");
-  EXPECT_EQ(GetText(kSettingsKey, "OrginalGINA", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
-  EXPECT_EQ(GetText(kSettingsKey, "PrevGINA", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
-  EXPECT_EQ(GetText(kSettingsKey, "QVGinaEnabled", KEY_WOW64_64KEY), "0");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "OrginalGINA", kDefaultView), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "PrevGINA", kDefaultView), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "QVGinaEnabled", kDefaultView), "0");
 
   // Once the key can be written again, a retry still knows the displaced module.
   EXPECT_EQ(uninstall(0), 0);
-  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
-  EXPECT_EQ(GetText(kSettingsKey, "OrginalGINA", KEY_WOW64_64KEY), "msgina.dll");
+  EXPECT_EQ(GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetRegistryText(kSettingsKey, "OrginalGINA", kDefaultView), "msgina.dll");
 }
 
 TEST_F(UninstallQVGinaTest, StartsTheInstalledToolBeforeAPlantedOneOnXp) {
@@ -380,9 +348,9 @@ TEST_F(UninstallQVGinaTest, RunsNoToolWithoutAnIntelChipOnXp) {
   fs::copy_file(QV_IWRAP_STUB_PATH, scratch.path() / "iWrap.exe");
 
   EXPECT_EQ(uninstall(0), 0);
-  EXPECT_EQ(GetText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+  EXPECT_EQ(GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
   EXPECT_FALSE(fs::exists(scratch.path() / "iwrap-calls.txt"));
-  EXPECT_EQ(GetText(kSingleSignOnKey, "OrgGinaDLL", KEY_WOW64_64KEY), "qvgina.dll");
+  EXPECT_EQ(GetRegistryText(kSingleSignOnKey, "OrgGinaDLL", kDefaultView), "qvgina.dll");
 }
 
 }  // namespace
