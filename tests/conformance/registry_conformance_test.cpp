@@ -1,5 +1,5 @@
 // Reading and writing values under HKEY_LOCAL_MACHINE: the return codes, the size protocol of
-// RegQueryValueExA and the access rights a handle was opened with.
+// RegQueryValueExA, the access rights a handle was opened with, and flushing a written key.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -81,6 +81,22 @@ TEST_F(RegistryConformance, WritingNeedsSetValueAccess) {
             ERROR_SUCCESS);
   EXPECT_EQ(std::string(back), text);
   EXPECT_EQ(RegCloseKey(writable), ERROR_SUCCESS);
+}
+
+// The logon-module restoration flushes each key it wrote, opened for writing, before closing it.
+TEST_F(RegistryConformance, FlushingNeedsAnOpenKey) {
+  HKEY writable = Open(KEY_WRITE | KEY_QUERY_VALUE);
+  ASSERT_NE(writable, nullptr);
+  const std::string text = "msgina.dll";
+  EXPECT_EQ(
+      RegSetValueExA(writable, "GinaDLL", 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                     static_cast<DWORD>(text.size() + 1)),
+      ERROR_SUCCESS);
+  EXPECT_EQ(RegFlushKey(writable), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(writable), ERROR_SUCCESS);
+
+  EXPECT_EQ(RegFlushKey(writable), ERROR_INVALID_HANDLE);
+  EXPECT_EQ(RegFlushKey(nullptr), ERROR_INVALID_HANDLE);
 }
 
 }  // namespace

@@ -22,9 +22,9 @@ BOOL WINAPI GetSystemPowerStatus(LPSYSTEM_POWER_STATUS status) {
   }
   std::memset(status, 0, sizeof(*status));
   status->ACLineStatus = *acLine;
-  status->BatteryFlag = 255;         // unknown
-  status->BatteryLifePercent = 255;  // unknown
-  status->BatteryLifeTime = 0xFFFFFFFFu;
-  status->BatteryFullLifeTime = 0xFFFFFFFFu;
+  status->BatteryFlag = BATTERY_FLAG_UNKNOWN;
+  status->BatteryLifePercent = BATTERY_PERCENTAGE_UNKNOWN;
+  status->BatteryLifeTime = BATTERY_LIFE_UNKNOWN;
+  status->BatteryFullLifeTime = BATTERY_LIFE_UNKNOWN;
   return TRUE;
 }
