@@ -56,8 +56,12 @@ class Environment:
 
     def prepare(self, *args):
         """Runs wine-run with `args` (--init, --version); the error text, or None."""
-        result = subprocess.run(self.wine_run_command(*args), env=self.env,
-                                capture_output=True, text=True, timeout=900)
+        try:
+            result = subprocess.run(self.wine_run_command(*args), env=self.env,
+                                    capture_output=True, text=True, timeout=900)
+        except subprocess.TimeoutExpired:
+            subprocess.run(self.wine_run_command("--kill"), env=self.env, capture_output=True)
+            return f"wine-run {' '.join(args)} did not finish within 900 s"
         if result.returncode != 0:
             return f"wine-run {' '.join(args)} failed ({result.returncode}): {result.stderr}"
         return None

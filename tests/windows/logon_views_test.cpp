@@ -12,11 +12,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
 
 #include "tests/crossbuild/loaded_module.h"
 #include "tests/crossbuild/scratch_directory.h"
-#include "tests/windows/registry_values_win.h"
+#include "tests/windows/logon_chain_setup_win.h"
 #include "winapi/win32.h"
 
 namespace {
@@ -25,13 +26,13 @@ namespace fs = std::filesystem;
 using qv::testing::DeleteRegistryTree;
 using qv::testing::DeleteRegistryValue;
 using qv::testing::GetRegistryText;
+using qv::testing::kSettingsKey;
+using qv::testing::kSingleSignOnKey;
+using qv::testing::kWinlogonKey;
 using qv::testing::LoadedModule;
 using qv::testing::ScratchDirectory;
 using qv::testing::SetRegistryText;
-
-const char kSettingsKey[] = "SOFTWARE\\Vexa\\VexaLumacore\\KPQ\\Settings\\GlobalData";
-const char kWinlogonKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-const char kSingleSignOnKey[] = "SOFTWARE\\Intel\\Wireless\\cswSSO";
+using qv::testing::WindowsMajorVersion;
 
 struct Seed {
   const char* key;
@@ -51,18 +52,15 @@ const Seed kSeeds[] = {
     {kWinlogonKey, "GinaDLL", "C:\\Program Files\\Vexa\\qvgina.dll", "C:\\View32\\logon32.dll"},
 };
 
+const Seed& SeedNamed(const std::string& name) {
+  for (const Seed& seed : kSeeds)
+    if (name == seed.name) return seed;
+  throw std::invalid_argument("no seed named " + name);
+}
+
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-DWORD WindowsMajorVersion() {
-  OSVERSIONINFOA info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  return GetVersionExA(&info) ? info.dwMajorVersion : 0;
-#pragma GCC diagnostic pop
 }
 
 // Whether this process runs on 64-bit Windows: natively, or as a 32-bit process under WOW64.
@@ -165,7 +163,8 @@ TEST_F(LogonViews, ReadsAndWritesEachValueInItsOwnView) {
     EXPECT_EQ(Text(seed.key, seed.name, kOtherView), SeedIn(seed, kOtherView))
         << seed.name << " changed in the " << ViewName(kOtherView);
   }
-  EXPECT_EQ(Text(kSettingsKey, "WlanChipType", kDefaultView), SeedIn(kSeeds[3], kDefaultView));
+  EXPECT_EQ(Text(kSettingsKey, "WlanChipType", kDefaultView),
+            SeedIn(SeedNamed("WlanChipType"), kDefaultView));
 }
 
 }  // namespace

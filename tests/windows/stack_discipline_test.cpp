@@ -6,7 +6,8 @@
 //
 // The program runs once per stack alignment, given as --misalign=N: 0 calls with the stack
 // 16-byte aligned, as GCC keeps it; 4, 8 and 12 with a stack aligned to 4 bytes only, as code
-// from another compiler may leave it, and as Windows itself guarantees.
+// from another compiler may leave it, and as Windows itself guarantees. Runs in a prefix that
+// reports the XP generation also take the logon-module restoration's whole road.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -21,6 +22,7 @@
 
 #include "tests/crossbuild/loaded_module.h"
 #include "tests/crossbuild/scratch_directory.h"
+#include "tests/windows/logon_chain_setup_win.h"
 #include "util/qv_string.h"
 #include "winapi/win32.h"
 
@@ -34,8 +36,15 @@ uint32_t qv_cdecl_probe(uint32_t unused);
 namespace {
 
 namespace fs = std::filesystem;
+using qv::testing::DeleteRegistryTree;
+using qv::testing::DeleteRegistryValue;
+using qv::testing::GetRegistryText;
+using qv::testing::kSettingsKey;
+using qv::testing::kWinlogonKey;
 using qv::testing::LoadedModule;
 using qv::testing::ScratchDirectory;
+using qv::testing::SetRegistryText;
+using qv::testing::WindowsMajorVersion;
 
 uint32_t g_misalignment = 0;
 
@@ -158,7 +167,7 @@ TEST_F(StackDiscipline, PlatformExportsRemoveTheirArguments) {
   ExpectStdcall("GetDeviceMask", {0}, -2);  // no "vexasysids.enc" in the current directory
 }
 
-TEST_F(StackDiscipline, AdapterAndLogonExportsRemoveTheirArguments) {
+TEST_F(StackDiscipline, AdapterExportsRemoveTheirArguments) {
   using NoArgumentFn = int(WINAPI*)();
   for (const char* name :
        {"GetLANManufacturerID", "GetWLANManufacturerID", "GetWWANManufacturerID"}) {
@@ -166,8 +175,30 @@ TEST_F(StackDiscipline, AdapterAndLogonExportsRemoveTheirArguments) {
     ASSERT_NE(ordinary, nullptr);
     ExpectStdcall(name, {}, ordinary());
   }
-  // Outside the XP generation the logon-module restoration does nothing and answers 0.
+}
+
+// Outside the XP generation the logon-module restoration does nothing. On XP it runs its whole
+// road (registry views, program starts) on the caller's stack: with the product's module in
+// Winlogon's chain, the module it displaced must come back.
+TEST_F(StackDiscipline, LogonExportRemovesItsArgumentAndRestoresTheChainOnXp) {
+  if (WindowsMajorVersion() > 5) {
+    ExpectStdcall("UninstallQVGina", {7}, 0);
+    return;
+  }
+  const std::string savedGina = GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
+  ASSERT_TRUE(SetRegistryText(kWinlogonKey, "GinaDLL", "C:\\Vexa\\qvgina.dll", KEY_WOW64_64KEY));
+  ASSERT_TRUE(
+      SetRegistryText(kSettingsKey, "OrginalGINA", "C:\\Tools\\other.dll", KEY_WOW64_32KEY));
+
   ExpectStdcall("UninstallQVGina", {7}, 0);
+  EXPECT_EQ(GetRegistryText(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY), "C:\\Tools\\other.dll");
+
+  for (REGSAM view : {KEY_WOW64_64KEY, KEY_WOW64_32KEY})
+    DeleteRegistryTree("SOFTWARE", "Vexa", view);
+  if (savedGina == "<absent>")
+    DeleteRegistryValue(kWinlogonKey, "GinaDLL", KEY_WOW64_64KEY);
+  else
+    SetRegistryText(kWinlogonKey, "GinaDLL", savedGina, KEY_WOW64_64KEY);
 }
 
 TEST_F(StackDiscipline, EncryptionMembersLeaveTheirArgumentsToTheCaller) {

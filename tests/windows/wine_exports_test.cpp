@@ -15,7 +15,7 @@
 
 #include "tests/crossbuild/loaded_module.h"
 #include "tests/crossbuild/scratch_directory.h"
-#include "tests/windows/registry_values_win.h"
+#include "tests/windows/logon_chain_setup_win.h"
 #include "winapi/win32.h"
 
 namespace {
@@ -24,17 +24,17 @@ namespace fs = std::filesystem;
 using qv::testing::DeleteRegistryTree;
 using qv::testing::DeleteRegistryValue;
 using qv::testing::GetRegistryText;
+using qv::testing::kSettingsKey;
+using qv::testing::kSingleSignOnKey;
+using qv::testing::kWinlogonKey;
 using qv::testing::LoadedModule;
 using qv::testing::ScratchDirectory;
 using qv::testing::SetRegistryText;
+using qv::testing::WindowsMajorVersion;
 
 using NoArgumentFn = int(WINAPI*)();
 using PathFn = int(WINAPI*)(const char*);
 using IntFn = int(WINAPI*)(int);
-
-const char kSettingsKey[] = "SOFTWARE\\Vexa\\VexaLumacore\\KPQ\\Settings\\GlobalData";
-const char kWinlogonKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
-const char kSingleSignOnKey[] = "SOFTWARE\\Intel\\Wireless\\cswSSO";
 
 fs::path DataFile(const std::string& name) {
   return fs::path(QV_CROSSBUILD_DATA_DIR) / name;
@@ -43,15 +43,6 @@ fs::path DataFile(const std::string& name) {
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-DWORD WindowsMajorVersion() {
-  OSVERSIONINFOA info = {};
-  info.dwOSVersionInfoSize = sizeof info;
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-  return GetVersionExA(&info) ? info.dwMajorVersion : 0;
-#pragma GCC diagnostic pop
 }
 
 class WineExports : public ::testing::Test {

@@ -1,6 +1,15 @@
-#include "tests/windows/registry_values_win.h"
+#include "tests/windows/logon_chain_setup_win.h"
 
 namespace qv::testing {
+
+DWORD WindowsMajorVersion() {
+  OSVERSIONINFOA info = {};
+  info.dwOSVersionInfoSize = sizeof info;
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+  return GetVersionExA(&info) ? info.dwMajorVersion : 0;
+#pragma GCC diagnostic pop
+}
 
 bool SetRegistryText(const char* path, const char* name, const std::string& text, REGSAM view) {
   HKEY key = nullptr;
