@@ -1,12 +1,26 @@
+#include <cstdlib>
+
 #include "tests/crossbuild/loaded_module.h"
 #include "winapi/win32.h"
 
 namespace qv::testing {
 
+namespace {
+
+// QV_MODULE_PATH_OVERRIDE (a Windows path) names another copy of the module, a signed one for
+// instance, for the same test programs to load in place of the build's.
+std::string ModuleToLoad(const std::string& path) {
+  const char* replacement = std::getenv("QV_MODULE_PATH_OVERRIDE");
+  return replacement != nullptr && *replacement != '\0' ? replacement : path;
+}
+
+}  // namespace
+
 LoadedModule::LoadedModule(const std::string& path) {
-  handle_ = LoadLibraryA(path.c_str());
+  const std::string loaded = ModuleToLoad(path);
+  handle_ = LoadLibraryA(loaded.c_str());
   if (handle_ == nullptr)
-    error_ = "LoadLibrary failed with error " + std::to_string(GetLastError());
+    error_ = "LoadLibrary(" + loaded + ") failed with error " + std::to_string(GetLastError());
 }
 
 LoadedModule::~LoadedModule() {

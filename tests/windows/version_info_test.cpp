@@ -1,11 +1,14 @@
 // The version resources of the 64-bit qvsupport.dll and qvtool.exe as Windows reads them:
 // GetFileVersionInfoA and VerQueryValueA under wine64, against the CMake project version.
 // The module's string table, compiled into the same resource section, must still load.
+// QV_MODULE_PATH_OVERRIDE and QVTOOL_PATH_OVERRIDE (Windows paths) name other copies of the two
+// files to read in place of the build's, signed ones for instance.
 #include <gtest/gtest.h>
 
 #include <winver.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -16,13 +19,23 @@ namespace {
 constexpr DWORD kUsEnglishUtf16 = MAKELONG(1033, 1200);
 
 struct VersionedFile {
-  const char* path;
+  std::string path;
   const char* originalFilename;
   DWORD fileType;
 };
 
-const VersionedFile kModule = {QV_MODULE_PATH, "qvsupport.dll", VFT_DLL};
-const VersionedFile kTool = {QVTOOL_PATH, "qvtool.exe", VFT_APP};
+std::string PathOrOverride(const char* builtPath, const char* overrideVariable) {
+  const char* replacement = std::getenv(overrideVariable);
+  return replacement != nullptr && *replacement != '\0' ? replacement : builtPath;
+}
+
+VersionedFile Module() {
+  return {PathOrOverride(QV_MODULE_PATH, "QV_MODULE_PATH_OVERRIDE"), "qvsupport.dll", VFT_DLL};
+}
+
+VersionedFile Tool() {
+  return {PathOrOverride(QVTOOL_PATH, "QVTOOL_PATH_OVERRIDE"), "qvtool.exe", VFT_APP};
+}
 
 // The project version as four 16-bit parts: "0.1.0" is 0, 1, 0, 0.
 std::vector<WORD> ProjectVersionParts() {
@@ -38,12 +51,12 @@ std::vector<WORD> Parts(DWORD mostSignificant, DWORD leastSignificant) {
 
 class VersionBlock {
  public:
-  explicit VersionBlock(const char* path) {
+  explicit VersionBlock(const std::string& path) {
     DWORD ignored = 0;
-    const DWORD size = GetFileVersionInfoSizeA(path, &ignored);
+    const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &ignored);
     if (size == 0) return;
     data_.resize(size);
-    if (!GetFileVersionInfoA(path, 0, size, data_.data())) data_.clear();
+    if (!GetFileVersionInfoA(path.c_str(), 0, size, data_.data())) data_.clear();
   }
 
   bool Loaded() const { return !data_.empty(); }
@@ -99,15 +112,15 @@ void ExpectVersionResource(const VersionedFile& file) {
 }
 
 TEST(VersionResource, ModuleCarriesTheProjectVersion) {
-  ExpectVersionResource(kModule);
+  ExpectVersionResource(Module());
 }
 
 TEST(VersionResource, QvtoolCarriesTheProjectVersion) {
-  ExpectVersionResource(kTool);
+  ExpectVersionResource(Tool());
 }
 
 TEST(VersionResource, StringTableStillLoadsBesideIt) {
-  HMODULE module = LoadLibraryExA(kModule.path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  HMODULE module = LoadLibraryExA(Module().path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
   ASSERT_NE(module, nullptr) << GetLastError();
   char text[16] = {};
   EXPECT_EQ(LoadStringA(module, 208, text, sizeof text), 2);
