@@ -1,5 +1,6 @@
 // Renaming and deleting files as the list writer does: a temporary file replaces
 // "vexasysids.enc" in one step with MOVEFILE_REPLACE_EXISTING, and is deleted when that fails.
+// File attributes as the list reader asks for them, to refuse a directory before opening it.
 // Each test works in a scratch directory of its own.
 #include <gtest/gtest.h>
 
@@ -67,6 +68,12 @@ class FileConformance : public ::testing::Test {
     SCOPED_TRACE(name);
     SetLastError(0);
     EXPECT_FALSE(DeleteFileA(name));
+    EXPECT_EQ(GetLastError(), error);
+  }
+  static void ExpectNoAttributes(const char* name, DWORD error) {
+    SCOPED_TRACE(name == nullptr ? "a null name" : name);
+    SetLastError(0);
+    EXPECT_EQ(GetFileAttributesA(name), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), error);
   }
 
@@ -144,6 +151,46 @@ TEST_F(FileConformance, AReadOnlyFileIsNotDeleted) {
     ExpectDeleteFails(kTemporary, ERROR_ACCESS_DENIED);
   }
   EXPECT_EQ(ReadText(kTemporary), "left over");
+}
+
+TEST_F(FileConformance, ADirectoryHasTheDirectoryAttribute) {
+  std::filesystem::create_directory("folder");
+  SetLastError(0);
+  const DWORD attributes = GetFileAttributesA("folder");
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "error " << GetLastError();
+  EXPECT_NE(attributes & FILE_ATTRIBUTE_DIRECTORY, 0u);
+  EXPECT_EQ(attributes & FILE_ATTRIBUTE_READONLY, 0u);
+  // The current directory is one too.
+  EXPECT_NE(GetFileAttributesA(".") & FILE_ATTRIBUTE_DIRECTORY, 0u);
+}
+
+// Windows sets the archive bit on every file it creates, and Wine reports it for every file; but
+// a backup tool or a file system without the bit leaves a file with no attribute, which Windows
+// reports as FILE_ATTRIBUTE_NORMAL. Only that bit may vary.
+TEST_F(FileConformance, AFileIsArchivedAndReadOnlyOnlyWhenMadeSo) {
+  WriteText(kList, "list");
+  const DWORD plain = GetFileAttributesA(kList);
+  EXPECT_TRUE(plain == FILE_ATTRIBUTE_ARCHIVE || plain == FILE_ATTRIBUTE_NORMAL)
+      << std::hex << plain;
+
+  DWORD readOnly = 0;
+  {
+    ScopedReadOnly scoped(kList);
+    readOnly = GetFileAttributesA(kList);
+  }
+  EXPECT_TRUE(readOnly == (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE) ||
+              readOnly == FILE_ATTRIBUTE_READONLY)
+      << std::hex << readOnly;
+  EXPECT_EQ(GetFileAttributesA(kList), plain);
+}
+
+TEST_F(FileConformance, NoAttributesForWhatIsNotThere) {
+  ExpectNoAttributes(kTemporary, ERROR_FILE_NOT_FOUND);
+  ExpectNoAttributes(kInMissingFolder, ERROR_PATH_NOT_FOUND);
+  // An empty name names no folder either; Wine fails a null name the same way (Windows
+  // documents neither, and the list reader never passes one).
+  ExpectNoAttributes("", ERROR_PATH_NOT_FOUND);
+  ExpectNoAttributes(nullptr, ERROR_PATH_NOT_FOUND);
 }
 
 }  // namespace

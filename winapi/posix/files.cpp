@@ -1,5 +1,5 @@
-// File renaming and deletion with Windows's rules: the source is looked at before the
-// destination; a destination that exists is replaced only with MOVEFILE_REPLACE_EXISTING; a
+// File renaming, deletion and attributes with Windows's rules: the source is looked at before
+// the destination; a destination that exists is replaced only with MOVEFILE_REPLACE_EXISTING; a
 // read-only file (no write permission bit, the stand-in's read-only attribute) is never
 // replaced or deleted; and a name whose folder is missing is ERROR_PATH_NOT_FOUND, not
 // ERROR_FILE_NOT_FOUND.
@@ -82,4 +82,29 @@ BOOL WINAPI DeleteFileA(LPCSTR name) {
   if (IsReadOnly(file)) return Fail(ERROR_ACCESS_DENIED);
   if (unlink(name) != 0) return Fail(ErrorFromErrno(errno, name));
   return TRUE;
+}
+
+// Attributes as Wine reports them for a file system without any: a directory, or else a file
+// with the archive bit (which Windows sets on every file it creates or writes), each read-only
+// when it has no write permission bit. A symbolic link is followed, so a link to a folder is a
+// directory, as Windows reports a directory link.
+DWORD WINAPI GetFileAttributesA(LPCSTR name) {
+  if (qv::standin::ShouldFail("GetFileAttributesA")) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  // Wine fails a null name as it fails an empty one, which names no file and no folder; Windows
+  // documents neither.
+  if (name == nullptr || *name == '\0') {
+    SetLastError(ERROR_PATH_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  struct stat info {};
+  if (stat(name, &info) != 0) {
+    SetLastError(ErrorFromErrno(errno, name));
+    return INVALID_FILE_ATTRIBUTES;
+  }
+  DWORD attributes = S_ISDIR(info.st_mode) ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE;
+  if (IsReadOnly(info)) attributes |= FILE_ATTRIBUTE_READONLY;
+  return attributes;
 }
