@@ -2,7 +2,8 @@
 """Static checks of a built qvsupport.dll, run by ctest in the Windows build trees.
 
     check_module.py format   DLL --arch x86|x64
-    check_module.py imports  DLL
+    check_module.py imports  DLL                                  (KnownDLLs only)
+    check_module.py size     DLL --budget BYTES
     check_module.py exports  DLL --arch x86|x64 --expected FILE
     check_module.py callconv DLL --expected FILE --objdump OBJDUMP      (32-bit product only)
     check_module.py strings  DLL
@@ -19,6 +20,8 @@ import struct
 import subprocess
 import sys
 
+from known_dlls import KNOWN_DLLS
+
 MACHINES = {"x86": (0x014C, 0x010B), "x64": (0x8664, 0x020B)}  # COFF machine, optional magic
 IMAGE_FILE_DLL = 0x2000
 EXPORT_DIRECTORY, IMPORT_DIRECTORY, RESOURCE_DIRECTORY = 0, 1, 2
@@ -34,13 +37,6 @@ VERSION_STRINGS = ("FileDescription", "FileVersion", "InternalName", "LegalCopyr
                    "OriginalFilename", "ProductName", "ProductVersion")
 PROJECT_NAME = "qvsupport"
 
-# DLLs that ship with every Windows since XP. Anything else (libstdc++-6.dll,
-# libgcc_s_dw2-1.dll, libwinpthread-1.dll...) would have to be installed beside the module.
-SYSTEM_DLLS = {
-    "kernel32.dll", "advapi32.dll", "ole32.dll", "oleaut32.dll", "setupapi.dll", "msvcrt.dll",
-    "user32.dll", "gdi32.dll", "shell32.dll", "shlwapi.dll", "version.dll", "ws2_32.dll",
-    "ntdll.dll", "rpcrt4.dll", "cfgmgr32.dll", "crypt32.dll", "iphlpapi.dll",
-}
 
 # The installer's string table: 40 strings in 8 blocks, texts "3" x4, "7" x22, "15" x14.
 EXPECTED_STRING_COUNT = 40
@@ -214,8 +210,15 @@ def check_format(image, args):
 def check_imports(image, args):
     dlls = image.imported_dlls()
     print("imports:", ", ".join(dlls))
-    return ["imports %s, which is not a Windows system DLL" % dll for dll in dlls
-            if dll.lower() not in SYSTEM_DLLS and not dll.lower().startswith("api-ms-win-")]
+    return ["imports %s, which is not a KnownDLL of Windows" % dll for dll in dlls
+            if dll.lower() not in KNOWN_DLLS]
+
+
+def check_size(image, args):
+    """The module is downloaded inside every installer: it may not grow past its budget."""
+    print("%d bytes, budget %d" % (len(image.data), args.budget))
+    return [] if len(image.data) <= args.budget else [
+        "%d bytes is over the budget of %d bytes" % (len(image.data), args.budget)]
 
 
 def check_exports(image, args):
@@ -437,7 +440,8 @@ def check_version_strings(strings, args):
 
 
 CHECKS = {"format": check_format, "imports": check_imports, "exports": check_exports,
-          "callconv": check_callconv, "strings": check_strings, "version": check_version}
+          "callconv": check_callconv, "strings": check_strings, "version": check_version,
+          "size": check_size}
 
 
 def main():
@@ -450,6 +454,7 @@ def main():
     parser.add_argument("--project-version")
     parser.add_argument("--original-filename")
     parser.add_argument("--file-type", choices=sorted(FILE_TYPES), default="dll")
+    parser.add_argument("--budget", type=int, help="the most bytes the file may have")
     args = parser.parse_args()
     try:
         problems = CHECKS[args.check](PeImage(args.dll), args)
