@@ -1,4 +1,4 @@
-# Install rules for every preset, and the CPack package that scripts/package makes of them.
+# Install rules for every preset: the trees that scripts/package stages and packs.
 #
 #   Windows (win32, win64): a flat tree, as an installer author copies it
 #     qvsupport.dll  qvtool.exe  README.md  docs/  examples/  SHA256SUMS
@@ -50,22 +50,6 @@ install(CODE [[
   list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${qv_sums_file}")
 ]])
 
-# Packaging needs only the installed targets built (scripts/package builds them), not every
+# Installing needs only the installed targets built (scripts/package builds them), not every
 # test, benchmark and fuzzer of the tree.
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
-
-set(CPACK_PACKAGE_NAME qvsupport)
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME qvsupport-${PROJECT_VERSION}-${qv_package_system})
-set(CPACK_PACKAGE_CHECKSUM SHA256)
-set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR}/packages)
-set(CPACK_SOURCE_GENERATOR "")
-if(WIN32)
-  # The module goes in byte for byte as the static checks saw it: nothing is stripped.
-  set(CPACK_GENERATOR ZIP)
-else()
-  # Debug information stays in the build tree.
-  set(CPACK_GENERATOR TGZ)
-  set(CPACK_STRIP_FILES ON)
-endif()
-include(CPack)

@@ -2,13 +2,16 @@
 """Checks the release packages that scripts/package made, as the installer team unpacks them.
 
     check_packages.py PACKAGE_DIR --source SOURCE_DIR --win32-build DIR --linux-build DIR
+                      [--signed]
 
-For each package (qvsupport-<version>-win32.zip, qvsupport-<version>-linux-x86_64.tar.gz):
-the file list, SHA256SUMS inside and the .sha256 file beside it. The DLL inside must be the
-file of the win32 build tree, byte for byte, and pass the module's static checks again where
-it was unpacked. The Linux tree must work alone: qvtool encrypts the example list and reports
-on the example laptop with a clean environment and the build tree out of reach of its dynamic
-loader, and a C program builds against include/qvsupport.h and lib/libqvsupport.so.
+For each package (qvsupport-<version>-win32.zip, -win32-symbols.zip, -linux-x86_64.tar.gz):
+the file list, SHA256SUMS inside and the .sha256 file beside it. qvsupport.dll and qvtool.exe
+must be the files of the win32 build tree, byte for byte (with --signed, those files with a
+signature appended), and pass their static and hardening checks again where they were
+unpacked. Each .debug file of the symbols package must be the one its binary's debug link
+names, by name and CRC. The Linux tree must work alone: qvtool encrypts the example list and
+reports on the example laptop with a clean environment and the build tree out of reach of its
+dynamic loader, and a C program builds against include/qvsupport.h and lib/libqvsupport.so.
 Prints each problem and exits 1 if there is any.
 """
 import argparse
@@ -21,9 +24,11 @@ import sys
 import tarfile
 import tempfile
 import zipfile
+import zlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 MODULE_CHECKS = ("format", "imports", "exports", "callconv", "strings", "version")
+COMPARE_SIGNED = HERE.parent.parent / "scripts" / "compare-signed"
 REPORT_MACHINE = "examples/machines/platform-d-laptop.json"
 # What the bundled example laptop answers with the bundled list (examples/README.md).
 REPORT_LINES = ("GetSystemId:  533 (0x0215)",
@@ -129,26 +134,83 @@ def run(command, **kwargs):
     return result.returncode, result.stdout, result.stderr
 
 
-def check_win32(package, root, args, version):
+def check_shipped_binaries(root, args):
+    """The packed DLL and qvtool.exe against the build tree's: the same bytes, or with --signed
+    the same bytes with a signature appended (scripts/compare-signed)."""
     problems = []
-    module = root / "qvsupport.dll"
-    built = pathlib.Path(args.win32_build) / "qvsupport.dll"
-    if module.read_bytes() != built.read_bytes():
-        problems.append("qvsupport.dll differs from %s" % built)
-    checker = HERE.parent / "windows" / "check_module.py"
-    expected = HERE.parent / "windows" / "expected_exports.txt"
-    jobs = [(module, check, ["--expected", str(expected), "--original-filename",
-                             "qvsupport.dll", "--file-type", "dll"]) for check in MODULE_CHECKS]
-    jobs.append((root / "qvtool.exe", "version",
-                 ["--original-filename", "qvtool.exe", "--file-type", "app"]))
-    for path, check, extra in jobs:
-        code, out, _ = run([sys.executable, str(checker), check, str(path), "--arch", "x86",
-                            "--project-version", version, "--objdump", args.objdump] + extra)
-        print("%s %s: %s" % (path.name, check, "passed" if code == 0 else "FAILED"))
+    build = pathlib.Path(args.win32_build)
+    for packed, built in ((root / "qvsupport.dll", build / "qvsupport.dll"),
+                          (root / "qvtool.exe", build / "tools" / "qvtool" / "qvtool.exe")):
+        same = packed.read_bytes() == built.read_bytes()
+        if not args.signed:
+            if not same:
+                problems.append("%s differs from %s" % (packed.name, built))
+            continue
+        code, out, _ = run([sys.executable, str(COMPARE_SIGNED), str(packed), str(built)])
+        print(out.strip())
+        if code != 0 or same:
+            problems.append("%s is not %s with a signature" % (packed.name, built))
+    return problems
+
+
+def check_win32(package, root, args, version):
+    problems = check_shipped_binaries(root, args)
+    windows = HERE.parent / "windows"
+    checker = windows / "check_module.py"
+    expected = windows / "expected_exports.txt"
+    jobs = [(checker, module_check, root / "qvsupport.dll",
+             ["--expected", str(expected), "--original-filename", "qvsupport.dll",
+              "--file-type", "dll", "--project-version", version, "--objdump", args.objdump])
+            for module_check in MODULE_CHECKS]
+    jobs.append((checker, "version", root / "qvtool.exe",
+                 ["--original-filename", "qvtool.exe", "--file-type", "app",
+                  "--project-version", version]))
+    for binary in ("qvsupport.dll", "qvtool.exe"):
+        jobs.append((windows / "check_hardening.py", None, root / binary, []))
+    for script, check, path, extra in jobs:
+        command = [sys.executable, str(script)] + ([check] if check else [])
+        code, out, _ = run(command + [str(path), "--arch", "x86"] + extra)
+        name = check or "hardening"
+        print("%s %s: %s" % (path.name, name, "passed" if code == 0 else "FAILED"))
         if code != 0:
-            problems.append("%s fails the %s check:\n%s" % (path.name, check, out))
+            problems.append("%s fails the %s check:\n%s" % (path.name, name, out))
     if (root / "qvtool.exe").read_bytes()[:2] != b"MZ":
         problems.append("qvtool.exe is not a Windows program")
+    return problems
+
+
+def debug_link(objdump, binary):
+    """(file name, CRC-32) that the binary's .gnu_debuglink section names: the name, NUL,
+    padding to four bytes, and the CRC in little-endian order."""
+    objcopy = objdump.replace("objdump", "objcopy")
+    with tempfile.TemporaryDirectory() as work:
+        section = pathlib.Path(work) / "debuglink"
+        code, _, err = run([objcopy, "--dump-section", ".gnu_debuglink=%s" % section,
+                            str(binary), str(pathlib.Path(work) / "copy")])
+        if code != 0 or not section.exists():
+            raise ValueError("%s: no debug link (%s)" % (binary, err.strip()))
+        content = section.read_bytes()
+    name = content[:content.index(b"\0")].decode()
+    return name, int.from_bytes(content[-4:], "little")
+
+
+def check_symbols(package, root, args, version):
+    """Each .debug file is the one the build's binary links to."""
+    problems = []
+    build = pathlib.Path(args.win32_build)
+    for binary in (build / "qvsupport.dll", build / "tools" / "qvtool" / "qvtool.exe"):
+        try:
+            name, crc = debug_link(args.objdump, binary)
+        except ValueError as error:
+            problems.append(str(error))
+            continue
+        shipped = root / (binary.name + ".debug")
+        actual = zlib.crc32(shipped.read_bytes()) if shipped.exists() else None
+        print("%s links to %s (CRC 0x%08x); packed: %s" % (
+            binary.name, name, crc, "missing" if actual is None else "0x%08x" % actual))
+        if name != shipped.name or actual != crc:
+            problems.append("%s links to %s with CRC 0x%08x, which the package does not hold"
+                            % (binary.name, name, crc))
     return problems
 
 
@@ -219,6 +281,8 @@ def main():
     parser.add_argument("--win32-build", required=True)
     parser.add_argument("--linux-build", required=True)
     parser.add_argument("--objdump", default="i686-w64-mingw32-objdump")
+    parser.add_argument("--signed", action="store_true",
+                        help="qvsupport.dll and qvtool.exe were signed when packed")
     args = parser.parse_args()
     version = project_version(args.linux_build)
     if version != project_version(args.win32_build):
@@ -226,13 +290,15 @@ def main():
         return 1
     documents = shipped_documents(args.source)
     flavours = [
-        ("win32.zip", {"qvsupport.dll", "qvtool.exe", "SHA256SUMS"}, check_win32),
+        ("win32.zip", {"qvsupport.dll", "qvtool.exe", "SHA256SUMS"} | documents, check_win32),
+        ("win32-symbols.zip", {"qvsupport.dll.debug", "qvtool.exe.debug", "SHA256SUMS"},
+         check_symbols),
         ("linux-x86_64.tar.gz",
-         {"bin/qvtool", "lib/libqvsupport.so", "include/qvsupport.h", "SHA256SUMS"},
+         {"bin/qvtool", "lib/libqvsupport.so", "include/qvsupport.h", "SHA256SUMS"} | documents,
          check_linux),
     ]
     failed = False
-    for suffix, binaries, check in flavours:
+    for suffix, files, check in flavours:
         name = "qvsupport-%s-%s" % (version, suffix)
         package = pathlib.Path(args.packages) / name
         print("=== %s" % name)
@@ -244,7 +310,7 @@ def main():
         with tempfile.TemporaryDirectory() as into:
             names = unpack(package, into)
             root = pathlib.Path(into) / top
-            problems = check_file_list(names, top, binaries | documents)
+            problems = check_file_list(names, top, files)
             if not problems:
                 problems = check_sums(root, package) + check(package, root, args, version)
         for problem in problems:
