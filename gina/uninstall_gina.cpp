@@ -32,13 +32,14 @@ void MarkProductGinaOff() {
 
 }  // namespace
 
-void UninstallGina() {
-  if (MajorVersion() > kLastLogonChainMajorVersion) return;
+GinaRepair UninstallGina() {
+  if (MajorVersion() > kLastLogonChainMajorVersion) return GinaRepair::kNoLogonChain;
   std::fputs(kXpNotice, stdout);
   std::fflush(stdout);  // before Intel's tool, which shares our standard output
   MarkProductGinaOff();
   NotifyIntelSingleSignOn();
   RestoreWinlogonModule();
+  return GinaRepair::kChainRepaired;
 }
 
 }  // namespace qv::gina
