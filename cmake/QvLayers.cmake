@@ -59,10 +59,11 @@ function(qv_add_layer name)
   set_property(GLOBAL APPEND PROPERTY QV_LAYERS ${name})
 endfunction()
 
-# The module-definition file: plain exports are __stdcall, which i686 decorates with @N;
-# the x86_64 ABI has no such decoration and its own Microsoft names for the class members.
-function(qv_configure_module_definition def_file)
-  file(READ ${PROJECT_SOURCE_DIR}/exports/qvsupport.def.in def)
+# A module-definition file made from its template: plain exports are __stdcall, which i686
+# decorates with @N; the x86_64 ABI has no such decoration and its own Microsoft names for the
+# class members.
+function(qv_configure_module_definition template def_file)
+  file(READ ${template} def)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     string(REGEX REPLACE "@[0-9]+" "" def "${def}")
     string(REGEX REPLACE "[^\n]*;x86only[^\n]*\n" "" def "${def}")
