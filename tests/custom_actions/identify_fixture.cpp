@@ -67,4 +67,10 @@ std::string Record(int systemId, const std::string& flags, const std::string& li
   return std::to_string(systemId) + " " + flags + " " + line + "\n";
 }
 
+std::string FlagsOfBit(int bit) {
+  std::string flags(8, '0');
+  flags[bit <= 5 ? 5 - bit : bit] = '1';
+  return flags;
+}
+
 }  // namespace qv::custom_actions::testing

@@ -39,4 +39,8 @@ class IdentifyTest : public qv::testing::FreshBooksTest {
 // One list record: "<id> <flags> <line>\n".
 std::string Record(int systemId, const std::string& flags, const std::string& line);
 
+// The flag columns that set only mask bit `bit`: the first six carry bits 5 to 0, the last
+// two bits 6 and 7.
+std::string FlagsOfBit(int bit);
+
 }  // namespace qv::custom_actions::testing

@@ -17,14 +17,6 @@ const std::string kList = Record(245, "00110011", "GNR") + Record(378, "10000111
                           Record(533, "00011110", "HKM") + Record(629, "00011100", "trv") +
                           "456 10000111 CJ";  // ends before its line code
 
-// The flag columns that set only mask bit `bit`: the first six carry bits 5 to 0, the last
-// two bits 6 and 7.
-std::string FlagsOfBit(int bit) {
-  std::string flags(8, '0');
-  flags[bit <= 5 ? 5 - bit : bit] = '1';
-  return flags;
-}
-
 TEST_F(IdentifyTest, EveryAnswerOfAMachineWithAdapters) {
   UseVexaMachine(378);
   AddLANAdapter(30);  // the first Intel row

@@ -1,0 +1,197 @@
+#!/usr/bin/env python3
+"""Builds the example MSI with wixl and runs it under Wine.
+
+  check_msi.py --arch x64 --dll QVSUPPORT_MSI_DLL --qvtool QVTOOL --plain-list TXT
+               --wine-run SCRIPT --prefix DIR --work DIR
+
+Encrypts the plain list with qvtool.exe, builds qvsupport-example.msi around the custom-action
+module (wixl, then msibuild for the features' conditions), installs it silently with
+msiexec /i ... /qn /l*v, and checks that every property QvIdentify logged, and that the
+installer holds at the end, equals what qvtool.exe report --json answers in the same prefix;
+that each feature is installed exactly when its condition holds; then uninstalls it and checks
+that QvUninstallGina ran and that nothing of the package is left.
+
+Exit status 0 when every check holds, 1 otherwise.
+"""
+
+import argparse
+import json
+import pathlib
+import re
+import shutil
+import subprocess
+import sys
+
+HERE = pathlib.Path(__file__).resolve().parent
+SOURCE = HERE / "qvsupport-example.wxs"
+CONDITIONS = HERE / "feature-conditions.idt"
+INSTALL_DIR = "Program Files/qvsupport-example"
+DEVICE_BIT3 = 8
+
+PROPERTIES = [
+    "QV_SYSTEM_ID", "QV_DEVICE_MASK", "QV_LINE_CODE", "QV_DEVICE_MASK_STATUS", "QV_TORVANE",
+    "QV_LAN_MAKER", "QV_LAN_MAKER_NAME", "QV_WLAN_MAKER", "QV_WLAN_MAKER_NAME",
+    "QV_WWAN_MAKER", "QV_WWAN_MAKER_NAME",
+]
+
+
+class CheckFailed(Exception):
+    pass
+
+
+def require(condition, message):
+    if not condition:
+        raise CheckFailed(message)
+
+
+def windows_path(path):
+    return "Z:" + str(path).replace("/", "\\")
+
+
+class Wine:
+    def __init__(self, wine_run, prefix, cwd):
+        self.base = [str(wine_run), "--prefix", str(prefix)]
+        self.cwd = cwd
+
+    def run(self, *args):
+        result = subprocess.run(self.base + [str(a) for a in args], cwd=self.cwd,
+                                capture_output=True, text=True, timeout=300)
+        return result.returncode, result.stdout, result.stderr
+
+
+def build_package(arch, dll, work):
+    for feature in ("core", "not-in-list", "device-bit3"):
+        (work / f"{feature}.txt").write_text(f"{feature}\n")
+    shutil.copy(dll, work / "qvsupport_msi.dll")  # wixl takes relative source paths only
+    package = work / "qvsupport-example.msi"
+    for command in (["wixl", "-a", arch, "-D", "QvMsiDll=qvsupport_msi.dll", "-o", package.name,
+                     str(SOURCE)],
+                    ["msibuild", package.name, "-i", str(CONDITIONS)]):
+        result = subprocess.run(command, cwd=work, capture_output=True, text=True)
+        require(result.returncode == 0, f"{command[0]} failed: {result.stderr}")
+    return package
+
+
+def read_log(log):
+    """What QvIdentify logged and what the installer's properties were at the end."""
+    require(log.exists(), f"msiexec wrote no log at {log}")
+    text = log.read_bytes().decode("utf-16" if log.read_bytes()[:2] == b"\xff\xfe" else "latin-1")
+    logged, final = {}, {}
+    for line in text.splitlines():
+        match = re.match(r"QvIdentify: (QV_\w+)(?: cleared| = (.*))$", line)
+        if match:
+            require(match.group(1) not in logged, f"{match.group(1)} logged twice")
+            value = match.group(2) or ""
+            # Numbers may carry a note: "-4 (no line of the list starts with the system ID)".
+            numbered = re.match(r"(-?\d+) \(.*\)$", value)
+            logged[match.group(1)] = numbered.group(1) if numbered else value
+        match = re.match(r"Property\(S\): (QV_\w+) = (.*)$", line)
+        if match:
+            final[match.group(1)] = match.group(2)
+    return text, logged, final
+
+
+def library_answers(wine, qvtool, list_file):
+    code, out, err = wine.run(qvtool, "report", "--json", "--list", windows_path(list_file))
+    require(code == 0, f"qvtool report failed ({code}): {err}")
+    report = json.loads(out)
+    result = report["deviceMask"]["result"]
+    expected = {name: "" for name in PROPERTIES}
+    expected["QV_SYSTEM_ID"] = str(report["systemId"])
+    if result >= 0:
+        line = result >> 8
+        letters = report["deviceMask"]["lineCodeName"].replace(" (Torvane)", "")
+        expected["QV_DEVICE_MASK"] = str(result & 0xFF)
+        expected["QV_LINE_CODE"] = f"{line}, {letters}" if line else "0"
+    else:
+        expected["QV_DEVICE_MASK_STATUS"] = str(result)
+    expected["QV_TORVANE"] = "1" if report["torvane"] else "0"
+    for kind in ("lan", "wlan", "wwan"):
+        code = report[kind]["code"]
+        expected[f"QV_{kind.upper()}_MAKER"] = str(code)
+        expected[f"QV_{kind.upper()}_MAKER_NAME"] = report[kind]["maker"] if code >= 0 else ""
+    return expected, result
+
+
+def compare(what, found, expected):
+    differences = [f"{name}: {what} {found.get(name, '')!r}, qvtool answers {value!r}"
+                   for name, value in expected.items() if found.get(name, "") != value]
+    require(not differences, "\n".join(differences))
+
+
+def installed_files(prefix):
+    folder = prefix / "drive_c" / INSTALL_DIR
+    return sorted(p.name for p in folder.iterdir()) if folder.exists() else []
+
+
+def run(args):
+    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix"):
+        setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
+    work = pathlib.Path(args.work).resolve()
+    if work.exists():
+        shutil.rmtree(work)
+    work.mkdir(parents=True)
+    wine = Wine(args.wine_run, args.prefix, work)
+    # What an earlier, interrupted run left in the shared prefix would read as installed here.
+    shutil.rmtree(args.prefix / "drive_c" / INSTALL_DIR, ignore_errors=True)
+
+    code, _, err = wine.run(args.qvtool, "encrypt", windows_path(args.plain_list), "-o",
+                            windows_path(work))
+    require(code == 0, f"qvtool encrypt failed ({code}): {err}")
+    list_file = work / "vexasysids.enc"
+    package = build_package(args.arch, args.dll, work)
+
+    install_log = work / "install.log"
+    code, _, err = wine.run("msiexec", "/i", windows_path(package),
+                            f"QV_LIST_FILE={windows_path(list_file)}", "/qn", "/l*v",
+                            windows_path(install_log))
+    require(code == 0, f"msiexec /i exited with {code}: {err}")
+    try:
+        check_installed(args, wine, list_file, install_log)
+    finally:
+        # Installed is uninstalled, even after a failed check: the prefix is shared, and a
+        # package left registered keeps its components' files for the next run.
+        uninstall_log = work / "uninstall.log"
+        code, _, err = wine.run("msiexec", "/x", windows_path(package), "/qn", "/l*v",
+                                windows_path(uninstall_log))
+    require(code == 0, f"msiexec /x exited with {code}: {err}")
+    text, _, _ = read_log(uninstall_log)
+    require(re.search(r"^QvUninstallGina: ", text, re.M), "QvUninstallGina logged nothing")
+    require(not installed_files(args.prefix), f"left after uninstall: {installed_files(args.prefix)}")
+    print(f"{package.name}: QvIdentify set what qvtool answers; the conditions held;")
+    print("uninstalled, with " + re.search(r"^QvUninstallGina: .*$", text, re.M).group(0))
+
+
+def check_installed(args, wine, list_file, install_log):
+    _, logged, final = read_log(install_log)
+    expected, result = library_answers(wine, args.qvtool, list_file)
+    require(sorted(logged) == sorted(PROPERTIES), f"QvIdentify logged {sorted(logged)}")
+    compare("QvIdentify logged", logged, expected)
+    compare("the installer holds", final, expected)
+
+    wanted = ["core.txt"]
+    if result == -4:
+        wanted.append("not-in-list.txt")
+    if result >= 0 and result & DEVICE_BIT3:
+        wanted.append("device-bit3.txt")
+    require(installed_files(args.prefix) == sorted(wanted),
+            f"installed {installed_files(args.prefix)}, the conditions give {sorted(wanted)}")
+    print(f"installed {sorted(wanted)}")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--arch", choices=["x64", "x86"], required=True)
+    for option in ("--dll", "--qvtool", "--plain-list", "--wine-run", "--prefix", "--work"):
+        parser.add_argument(option, required=True)
+    args = parser.parse_args()
+    try:
+        run(args)
+    except (CheckFailed, subprocess.TimeoutExpired) as failure:
+        print(f"check_msi: {failure}", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
