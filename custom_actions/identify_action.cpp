@@ -49,7 +49,7 @@ ActionResult Identify(PropertySink& session) noexcept {
   } catch (...) {
     // Out of memory in our own text: the properties may be half set, which the installer
     // must not act on.
-    session.Log("QvIdentify: out of memory");
+    LogIfPossible(session, "QvIdentify: out of memory");
     return ActionResult::kFailed;
   }
 }

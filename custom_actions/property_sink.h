@@ -24,4 +24,13 @@ class PropertySink {
   virtual void Log(const std::string& line) noexcept = 0;
 };
 
+// Logs `line`, unless memory is so short that even the line's text cannot be made: for the
+// paths that report running out of memory.
+inline void LogIfPossible(PropertySink& session, const char* line) noexcept {
+  try {
+    session.Log(line);
+  } catch (...) {
+  }
+}
+
 }  // namespace qv::custom_actions

@@ -13,7 +13,7 @@ ActionResult UninstallGina(PropertySink& session) noexcept {
                       "back, where the registry allowed it");
   } catch (...) {
     // As the export: the uninstall goes on whatever happened here.
-    session.Log("QvUninstallGina: stopped before the end (out of memory)");
+    LogIfPossible(session, "QvUninstallGina: stopped before the end (out of memory)");
   }
   return ActionResult::kSucceeded;
 }

@@ -29,7 +29,13 @@ class RecordingSession : public PropertySink {
     return true;
   }
 
-  void Log(const std::string& line) noexcept override { log.push_back(line); }
+  // As the contract says: a line that cannot be kept (memory exhausted) is lost.
+  void Log(const std::string& line) noexcept override {
+    try {
+      log.push_back(line);
+    } catch (...) {
+    }
+  }
 
   // "" when the property is not set, as Windows Installer answers.
   std::string Value(const std::string& name) const {

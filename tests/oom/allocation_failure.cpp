@@ -124,8 +124,8 @@ bool LoadCodeMap(std::string* problem) {
     return false;
   }
   const std::set<std::string> standIn = ObjectNamesIn({"winapi/posix", "machine"});
-  const std::set<std::string> library =
-      ObjectNamesIn({"util", "platform", "devicemask", "netid", "gina", "exports"});
+  const std::set<std::string> library = ObjectNamesIn(
+      {"util", "platform", "devicemask", "netid", "gina", "exports", "custom_actions"});
   const std::uintptr_t bias = LoadBias();
   auto ranges = new std::vector<CodeRange>;
   // Only a member's own ".text" section is its code; ".text.<name>" sections hold inline and

@@ -10,8 +10,10 @@
 #include <functional>
 #include <iostream>
 
+#include "custom_actions/custom_actions.h"
 #include "exports/platform_object.h"
 #include "exports/qvsupport.h"
+#include "tests/custom_actions/recording_session.h"
 #include "tests/oom/allocation_failure.h"
 #include "tests/support/fresh_books.h"
 #include "tests/support/machine_builders.h"
@@ -138,6 +140,30 @@ TEST_F(OutOfMemoryTest, TheOtherExportsSurviveEveryAllocationFailing) {
     std::cout << "[ oom      ] " << tested.name << ": " << failures
               << " allocations failed in turn\n";
   }
+}
+
+// QvIdentify: wherever memory runs out, the action ends with a result and holds nothing. The
+// exports turn their own exhaustion into answers; exhaustion in the action's own text fails it,
+// since its properties may then be half set.
+TEST_F(OutOfMemoryTest, QvIdentifyEndsWithAResultWhereverMemoryRunsOut) {
+  custom_actions::testing::RecordingSession session;
+  const int failures = Sweep(
+      [&] {
+        standin::UseMachine(qv::testing::MachineWith({qv::testing::VexaTable(533)},
+                                                     qv::testing::BiosBuilder().Build()));
+        dir_.Write("vexasysids.enc", Encrypted(kPlainList));
+        session = custom_actions::testing::RecordingSession();
+      },
+      [&] { return static_cast<int>(custom_actions::Identify(session)); },
+      [&](int result) {
+        // A success has set every answer; a failure may have stopped anywhere.
+        if (result == static_cast<int>(custom_actions::ActionResult::kSucceeded)) {
+          EXPECT_TRUE(session.Has("QV_SYSTEM_ID") && session.Has("QV_TORVANE") &&
+                      session.Has("QV_WWAN_MAKER"));
+        }
+      });
+  EXPECT_GT(failures, 0);
+  EXPECT_EQ(session.Value("QV_SYSTEM_ID"), "533");  // the run that met no failure
 }
 
 TEST_F(OutOfMemoryTest, EncryptSysIdsNeverLeavesAHalfWrittenFile) {
