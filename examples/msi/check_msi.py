@@ -23,6 +23,9 @@ import subprocess
 import sys
 
 HERE = pathlib.Path(__file__).resolve().parent
+# The NSIS example's check runs its installer under Wine the same way.
+sys.path.insert(0, str(HERE.parent / "installer"))
+from check_installer import CheckFailed, Wine, require, windows_path  # noqa: E402
 SOURCE = HERE / "qvsupport-example.wxs"
 CONDITIONS = HERE / "feature-conditions.idt"
 INSTALL_DIR = "Program Files/qvsupport-example"
@@ -33,30 +36,6 @@ PROPERTIES = [
     "QV_LAN_MAKER", "QV_LAN_MAKER_NAME", "QV_WLAN_MAKER", "QV_WLAN_MAKER_NAME",
     "QV_WWAN_MAKER", "QV_WWAN_MAKER_NAME",
 ]
-
-
-class CheckFailed(Exception):
-    pass
-
-
-def require(condition, message):
-    if not condition:
-        raise CheckFailed(message)
-
-
-def windows_path(path):
-    return "Z:" + str(path).replace("/", "\\")
-
-
-class Wine:
-    def __init__(self, wine_run, prefix, cwd):
-        self.base = [str(wine_run), "--prefix", str(prefix)]
-        self.cwd = cwd
-
-    def run(self, *args):
-        result = subprocess.run(self.base + [str(a) for a in args], cwd=self.cwd,
-                                capture_output=True, text=True, timeout=300)
-        return result.returncode, result.stdout, result.stderr
 
 
 def build_package(arch, dll, work):
