@@ -34,7 +34,7 @@ TEST(AnswerProperties, EveryStatusIsPassedOnWithItsReason) {
       {-3, "fewer bytes"},
       {-4, "no line of the list starts with the system ID"},
       {-5, "ends before its line code"},
-      {-6, "does not decrypt"},
+      {-6, "does not decrypt with the pass phrase"},
   };
   for (const auto& [status, reason] : reasons) {
     auto properties = ByName({533, status, 0, -1, -1, -1});

@@ -1,19 +1,20 @@
 #include "tools/qvtool/output/decode_names.h"
 
-#include <map>
-
 #include "devicemask/lookup.h"
 #include "devicemask/record.h"
-#include "netid/adapter_tables.h"
+#include "devicemask/status_text.h"
+#include "netid/maker_names.h"
 #include "netid/manufacturer_id.h"
 #include "platform/capability_bits.h"
 
 namespace qvtool {
 namespace {
 
-std::string Lookup(const std::map<int, std::string>& names, int code) {
-  const auto found = names.find(code);
-  return found != names.end() ? found->second : "unknown code " + std::to_string(code);
+// A maker's name; "not identified" or "unknown code N" for a code that names none.
+std::string MakerOrWhy(const std::string& name, int code) {
+  if (!name.empty()) return name;
+  return code == qv::netid::kNotIdentified ? "not identified"
+                                           : "unknown code " + std::to_string(code);
 }
 
 }  // namespace
@@ -25,15 +26,8 @@ std::string CapabilityBitName(int bit) {
 }
 
 std::string DeviceMaskStatusName(int status) {
-  using namespace qv::devicemask;
-  static const std::map<int, std::string> names = {
-      {kStatusCannotOpen, "the list file cannot be opened"},
-      {kStatusShortRead, "fewer bytes could be read than the file holds"},
-      {kStatusNotDecrypted, "the list file does not decrypt with the pass phrase"},
-      {kStatusNotFound, "no line of the list starts with the system ID"},
-      {kStatusRecordTruncated, "the system ID's record ends before its line code"},
-  };
-  return Lookup(names, status);
+  const char* text = qv::devicemask::StatusText(status);
+  return text != nullptr ? text : "unknown code " + std::to_string(status);
 }
 
 std::string LineCodeName(int number) {
@@ -44,31 +38,15 @@ std::string LineCodeName(int number) {
 }
 
 std::string LANMakerName(int code) {
-  static const std::map<int, std::string> names = {
-      {qv::netid::kLANBroadcom, "Broadcom"},
-      {qv::netid::kLANIntel, "Intel"},
-      {qv::netid::kNotIdentified, "not identified"},
-  };
-  return Lookup(names, code);
+  return MakerOrWhy(qv::netid::LANMakerName(code), code);
 }
 
 std::string WLANMakerName(int code) {
-  static const std::map<int, std::string> names = {
-      {qv::netid::kWLANBroadcom, "Broadcom"},
-      {qv::netid::kNotIdentified, "not identified"},
-  };
-  return Lookup(names, code);
+  return MakerOrWhy(qv::netid::WLANMakerName(code), code);
 }
 
 std::string WWANMakerName(int code) {
-  const auto* ids = qv::netid::kWWANProductIDs;
-  static const std::map<int, std::string> names = {
-      {qv::netid::kWWANFirstMaker,
-       std::string("first modem maker (") + ids[0] + ", " + ids[1] + ", " + ids[2] + ")"},
-      {qv::netid::kWWANSecondMaker, std::string("second modem maker (") + ids[3] + ")"},
-      {qv::netid::kNotIdentified, "not identified"},
-  };
-  return Lookup(names, code);
+  return MakerOrWhy(qv::netid::WWANMakerName(code), code);
 }
 
 }  // namespace qvtool
