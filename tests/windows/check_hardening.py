@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""Static checks of the safety properties of a shipped Windows binary (qvsupport.dll or
-qvtool.exe), run by ctest in both Windows build trees and again on the packaged files.
+"""Static checks of the safety properties of a shipped Windows binary (qvsupport.dll,
+qvsupport_msi.dll or qvtool.exe), run by ctest in both Windows build trees and again on the
+packaged files.
 
-    check_hardening.py FILE --arch x86|x64
+    check_hardening.py FILE --arch x86|x64 [--custom-action]
 
 - DYNAMICBASE (the loader may place it anywhere) and NX_COMPAT (data is not executable), and on
   x64 also HIGH_ENTROPY_VA (placement in the whole 64-bit address space);
 - no section that is both writable and executable;
 - a relocation table, without which DYNAMICBASE cannot move the image;
-- imports only from Windows' KnownDLLs (known_dlls.py), which cannot be planted beside it;
+- imports only from Windows' KnownDLLs (known_dlls.py), which cannot be planted beside it; a
+  custom-action module (--custom-action) also from the DLLs its host has already loaded;
 - the PE checksum in the optional header is the file's.
 Prints what it found and each problem, and exits 1 if there is any.
 """
@@ -17,7 +19,7 @@ import struct
 import sys
 
 from check_module import MACHINES, PeImage
-from known_dlls import KNOWN_DLLS
+from known_dlls import CUSTOM_ACTION_HOST_DLLS, KNOWN_DLLS
 
 HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT = 0x0020, 0x0040, 0x0100
 RELOCS_STRIPPED = 0x0001
@@ -78,11 +80,12 @@ def check_relocations(image):
     return problems
 
 
-def check_imports(image):
+def check_imports(image, custom_action):
+    allowed = dict(KNOWN_DLLS, **(CUSTOM_ACTION_HOST_DLLS if custom_action else {}))
     dlls = image.imported_dlls()
     print("imports:", ", ".join(dlls))
     return ["imports %s, which is not a KnownDLL and could be planted beside it" % dll
-            for dll in dlls if dll.lower() not in KNOWN_DLLS]
+            for dll in dlls if dll.lower() not in allowed]
 
 
 def check_checksum(image):
@@ -97,11 +100,13 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("file")
     parser.add_argument("--arch", choices=sorted(MACHINES), required=True)
+    parser.add_argument("--custom-action", action="store_true",
+                        help="a custom-action module: the installer's own DLLs are allowed too")
     args = parser.parse_args()
     try:
         image = PeImage(args.file)
         problems = (check_flags(image, args.arch) + check_sections(image) +
-                    check_relocations(image) + check_imports(image) + check_checksum(image))
+                    check_relocations(image) + check_imports(image, args.custom_action) + check_checksum(image))
     except (OSError, ValueError, struct.error) as error:
         problems = ["cannot check %s: %s" % (args.file, error)]
     for problem in problems:

@@ -20,3 +20,10 @@ KNOWN_DLLS = {
     "shlwapi.dll": "a KnownDLL, not imported today",
     "ws2_32.dll": "a KnownDLL, not imported today",
 }
+
+# A custom-action module (qvsupport_msi.dll) may also import the DLLs of its host process. The
+# Windows Installer's custom-action server has msi.dll loaded before it loads any custom
+# action, and the loader takes a DLL that is already loaded by its name, without a search.
+CUSTOM_ACTION_HOST_DLLS = {
+    "msi.dll": "MsiSetProperty and MsiProcessMessage: loaded by the custom-action server itself",
+}
