@@ -2,6 +2,8 @@
 #
 #   Windows (win32, win64): a flat tree, as an installer author copies it
 #     qvsupport.dll  qvtool.exe  README.md  docs/  examples/  SHA256SUMS
+#     msi/<x86|x64>/qvsupport_msi.dll   the custom actions for Windows Installer packages
+#   (scripts/package adds the other architecture's msi/ module to the win32 tree)
 #   Linux (linux, linux-asan):
 #     bin/qvtool  lib/libqvsupport.so  include/qvsupport.h  README.md  docs/  examples/  SHA256SUMS
 #
@@ -10,11 +12,14 @@ if(WIN32)
   set(qv_install_bin .)
   if(CMAKE_SIZEOF_VOID_P EQUAL 8)
     set(qv_package_system win64)
+    set(qv_msi_arch x64)
   else()
     set(qv_package_system win32)
+    set(qv_msi_arch x86)
   endif()
   # Only the module: its import library is of no use to an installer.
   install(TARGETS qvsupport RUNTIME DESTINATION ${qv_install_bin})
+  install(TARGETS qvsupport_msi RUNTIME DESTINATION msi/${qv_msi_arch})
 else()
   set(qv_install_bin bin)
   string(TOLOWER "${CMAKE_SYSTEM_NAME}-${CMAKE_SYSTEM_PROCESSOR}" qv_package_system)

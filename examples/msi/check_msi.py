@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Builds the example MSI with wixl and runs it under Wine.
 
-  check_msi.py --arch x64 --dll QVSUPPORT_MSI_DLL --qvtool QVTOOL --plain-list TXT
-               --wine-run SCRIPT --prefix DIR --work DIR
+  check_msi.py --arch x64|x86 --dll QVSUPPORT_MSI_DLL --qvtool QVTOOL --plain-list TXT
+               --wine-run SCRIPT --prefix DIR --work DIR [--logon-chain]
 
 Encrypts the plain list with qvtool.exe, builds qvsupport-example.msi around the custom-action
 module (wixl, then msibuild for the features' conditions), installs it silently with
@@ -10,6 +10,11 @@ msiexec /i ... /qn /l*v, and checks that every property QvIdentify logged, and t
 installer holds at the end, equals what qvtool.exe report --json answers in the same prefix;
 that each feature is installed exactly when its condition holds; then uninstalls it and checks
 that QvUninstallGina ran and that nothing of the package is left.
+
+With --logon-chain (an x64 package in a prefix of the XP generation), Winlogon is first given
+the product's logon module, and the uninstall must repair the chain: the standard module back in
+"GinaDLL" and the product's module marked off. Without it, QvUninstallGina must report that this
+Windows has no chain.
 
 Exit status 0 when every check holds, 1 otherwise.
 """
@@ -30,6 +35,11 @@ SOURCE = HERE / "qvsupport-example.wxs"
 CONDITIONS = HERE / "feature-conditions.idt"
 # ProgramFilesFolder is "Program Files (x86)" for an x86 package on 64-bit Windows.
 INSTALL_DIRS = ["Program Files/qvsupport-example", "Program Files (x86)/qvsupport-example"]
+
+WINLOGON_KEY = r"HKLM\Software\Microsoft\Windows NT\CurrentVersion\Winlogon"
+SETTINGS_KEY = r"HKLM\SOFTWARE\Vexa\VexaLumacore\KPQ\Settings\GlobalData"
+REPAIRED = "QvUninstallGina: the logon-chain repair ran"
+NO_CHAIN = "QvUninstallGina: this Windows has no logon-module chain; nothing changed"
 
 PROPERTIES = [
     "QV_SYSTEM_ID", "QV_DEVICE_MASK", "QV_LINE_CODE", "QV_DEVICE_MASK_STATUS", "QV_TORVANE",
@@ -103,6 +113,39 @@ def installed_files(prefix):
     return sorted(p.name for folder in folders if folder.exists() for p in folder.iterdir())
 
 
+def registry_text(wine, key, name):
+    code, out, _ = wine.run("reg", "query", key, "/v", name, "/reg:64")
+    match = re.search(rf"^\s*{name}\s+REG_SZ\s+(.*?)\s*$", out, re.M) if code == 0 else None
+    return match.group(1) if match else None
+
+
+def plant_product_logon_module(wine):
+    """Winlogon names the product's module, and the product's settings say it is on, as the
+    product's install left them on XP."""
+    for key, name, value in ((WINLOGON_KEY, "GinaDLL", "qvgina.dll"),
+                             (SETTINGS_KEY, "QVGinaEnabled", "1")):
+        code, _, err = wine.run("reg", "add", key, "/v", name, "/d", value, "/f", "/reg:64")
+        require(code == 0, f"reg add {name} failed ({code}): {err}")
+
+
+def remove_logon_chain(wine):
+    """What this check planted and the repair wrote: the prefix is shared with other tests."""
+    wine.run("reg", "delete", WINLOGON_KEY, "/v", "GinaDLL", "/f", "/reg:64")
+    wine.run("reg", "delete", SETTINGS_KEY, "/f", "/reg:64")
+
+
+def check_uninstalled(args, wine, text):
+    if not args.logon_chain:
+        require(NO_CHAIN in text, f"QvUninstallGina did not log {NO_CHAIN!r}")
+        return
+    require(REPAIRED in text, f"QvUninstallGina did not log {REPAIRED!r}")
+    gina = registry_text(wine, WINLOGON_KEY, "GinaDLL")
+    require(gina == "msgina.dll", f"after uninstall GinaDLL is {gina!r}, not msgina.dll")
+    enabled = registry_text(wine, SETTINGS_KEY, "QVGinaEnabled")
+    require(enabled == "0", f"after uninstall QVGinaEnabled is {enabled!r}, not 0")
+    print("the logon chain was repaired: GinaDLL = msgina.dll, QVGinaEnabled = 0")
+
+
 def run(args):
     for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix"):
         setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
@@ -120,7 +163,17 @@ def run(args):
     require(code == 0, f"qvtool encrypt failed ({code}): {err}")
     list_file = work / "vexasysids.enc"
     package = build_package(args.arch, args.dll, work)
+    if args.logon_chain:
+        remove_logon_chain(wine)
+        plant_product_logon_module(wine)
+    try:
+        install_and_uninstall(args, wine, list_file, package, work)
+    finally:
+        if args.logon_chain:
+            remove_logon_chain(wine)
 
+
+def install_and_uninstall(args, wine, list_file, package, work):
     install_log = work / "install.log"
     code, _, err = wine.run("msiexec", "/i", windows_path(package),
                             f"QV_LIST_FILE={windows_path(list_file)}", "/qn", "/l*v",
@@ -137,6 +190,7 @@ def run(args):
     require(code == 0, f"msiexec /x exited with {code}: {err}")
     text, _, _ = read_log(uninstall_log)
     require(re.search(r"^QvUninstallGina: ", text, re.M), "QvUninstallGina logged nothing")
+    check_uninstalled(args, wine, text)
     require(not installed_files(args.prefix), f"left after uninstall: {installed_files(args.prefix)}")
     print(f"{package.name}: QvIdentify set what qvtool answers; the conditions held;")
     print("uninstalled, with " + re.search(r"^QvUninstallGina: .*$", text, re.M).group(0))
@@ -164,7 +218,11 @@ def main():
     parser.add_argument("--arch", choices=["x64", "x86"], required=True)
     for option in ("--dll", "--qvtool", "--plain-list", "--wine-run", "--prefix", "--work"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--logon-chain", action="store_true",
+                        help="plant the product's logon module and expect the repair (x64, XP)")
     args = parser.parse_args()
+    if args.logon_chain and args.arch != "x64":
+        parser.error("--logon-chain plants the module in the 64-bit view: x64 packages only")
     try:
         run(args)
     except (CheckFailed, subprocess.TimeoutExpired) as failure:

@@ -1,14 +1,14 @@
 #!/usr/bin/env python3
 """Checks the release packages that scripts/package made, as the installer team unpacks them.
 
-    check_packages.py PACKAGE_DIR --source SOURCE_DIR --win32-build DIR --linux-build DIR
-                      [--signed]
+    check_packages.py PACKAGE_DIR --source SOURCE_DIR --win32-build DIR --win64-build DIR
+                      --linux-build DIR [--signed]
 
 For each package (qvsupport-<version>-win32.zip, -win32-symbols.zip, -linux-x86_64.tar.gz):
-the file list, SHA256SUMS inside and the .sha256 file beside it. qvsupport.dll and qvtool.exe
-must be the files of the win32 build tree, byte for byte (with --signed, those files with a
-signature appended), and pass their static and hardening checks again where they were
-unpacked. Each .debug file of the symbols package must be the one its binary's debug link
+the file list, SHA256SUMS inside and the .sha256 file beside it. qvsupport.dll, qvtool.exe and
+msi/x86/qvsupport_msi.dll must be the files of the win32 build tree, and msi/x64/qvsupport_msi.dll
+the win64 tree's, byte for byte (with --signed, those files with a signature appended), and
+pass their static and hardening checks again where they were unpacked. Each .debug file of the symbols package must be the one its binary's debug link
 names, by name and CRC. The Linux tree must work alone: qvtool encrypts the example list and
 reports on the example laptop with a clean environment and the build tree out of reach of its
 dynamic loader, and a C program builds against include/qvsupport.h and lib/libqvsupport.so.
@@ -28,6 +28,9 @@ import zlib
 
 HERE = pathlib.Path(__file__).resolve().parent
 MODULE_CHECKS = ("format", "imports", "exports", "callconv", "strings", "version")
+# The custom-action modules, by their place in the package.
+MSI_MODULES = {"msi/x86/qvsupport_msi.dll": "x86", "msi/x64/qvsupport_msi.dll": "x64"}
+MSI_MODULE_CHECKS = {"x86": ("format", "exports", "callconv"), "x64": ("format", "exports")}
 COMPARE_SIGNED = HERE.parent.parent / "scripts" / "compare-signed"
 REPORT_MACHINE = "examples/machines/platform-d-laptop.json"
 # What the bundled example laptop answers with the bundled list (examples/README.md).
@@ -134,55 +137,72 @@ def run(command, **kwargs):
     return result.returncode, result.stdout, result.stderr
 
 
+def built_files(args):
+    """Each shipped Windows binary's place in the package, and the build tree's file."""
+    win32, win64 = pathlib.Path(args.win32_build), pathlib.Path(args.win64_build)
+    return {"qvsupport.dll": win32 / "qvsupport.dll",
+            "qvtool.exe": win32 / "tools" / "qvtool" / "qvtool.exe",
+            "msi/x86/qvsupport_msi.dll": win32 / "qvsupport_msi.dll",
+            "msi/x64/qvsupport_msi.dll": win64 / "qvsupport_msi.dll"}
+
+
 def check_shipped_binaries(root, args):
-    """The packed DLL and qvtool.exe against the build tree's: the same bytes, or with --signed
-    the same bytes with a signature appended (scripts/compare-signed)."""
+    """The packed binaries against the build trees': the same bytes, or with --signed the same
+    bytes with a signature appended (scripts/compare-signed)."""
     problems = []
-    build = pathlib.Path(args.win32_build)
-    for packed, built in ((root / "qvsupport.dll", build / "qvsupport.dll"),
-                          (root / "qvtool.exe", build / "tools" / "qvtool" / "qvtool.exe")):
+    for place, built in built_files(args).items():
+        packed = root / place
         same = packed.read_bytes() == built.read_bytes()
         if not args.signed:
             if not same:
-                problems.append("%s differs from %s" % (packed.name, built))
+                problems.append("%s differs from %s" % (place, built))
             continue
         code, out, _ = run([sys.executable, str(COMPARE_SIGNED), str(packed), str(built)])
         print(out.strip())
         if code != 0 or same:
-            problems.append("%s is not %s with a signature" % (packed.name, built))
+            problems.append("%s is not %s with a signature" % (place, built))
     return problems
+
+
+def win32_checks(version, objdump):
+    """(script, check, place in the package, arch, extra arguments) of every static check."""
+    windows = HERE.parent / "windows"
+    module, hardening = windows / "check_module.py", windows / "check_hardening.py"
+    product = ["--expected", str(windows / "expected_exports.txt"), "--original-filename",
+               "qvsupport.dll", "--file-type", "dll", "--project-version", version,
+               "--objdump", objdump]
+    checks = [(module, check, "qvsupport.dll", "x86", product) for check in MODULE_CHECKS]
+    checks.append((module, "version", "qvtool.exe", "x86",
+                   ["--original-filename", "qvtool.exe", "--file-type", "app",
+                    "--project-version", version]))
+    checks += [(hardening, None, binary, "x86", []) for binary in ("qvsupport.dll", "qvtool.exe")]
+    custom_actions = ["--expected", str(windows / "expected_msi_exports.txt"), "--objdump", objdump]
+    for place, arch in MSI_MODULES.items():
+        checks += [(module, check, place, arch, custom_actions) for check in MSI_MODULE_CHECKS[arch]]
+        checks.append((hardening, None, place, arch, ["--custom-action"]))
+    return checks
 
 
 def check_win32(package, root, args, version):
     problems = check_shipped_binaries(root, args)
-    windows = HERE.parent / "windows"
-    checker = windows / "check_module.py"
-    expected = windows / "expected_exports.txt"
-    jobs = [(checker, module_check, root / "qvsupport.dll",
-             ["--expected", str(expected), "--original-filename", "qvsupport.dll",
-              "--file-type", "dll", "--project-version", version, "--objdump", args.objdump])
-            for module_check in MODULE_CHECKS]
-    jobs.append((checker, "version", root / "qvtool.exe",
-                 ["--original-filename", "qvtool.exe", "--file-type", "app",
-                  "--project-version", version]))
-    for binary in ("qvsupport.dll", "qvtool.exe"):
-        jobs.append((windows / "check_hardening.py", None, root / binary, []))
-    for script, check, path, extra in jobs:
+    for script, check, place, arch, extra in win32_checks(version, args.objdump):
         command = [sys.executable, str(script)] + ([check] if check else [])
-        code, out, _ = run(command + [str(path), "--arch", "x86"] + extra)
+        code, out, _ = run(command + [str(root / place), "--arch", arch] + extra)
         name = check or "hardening"
-        print("%s %s: %s" % (path.name, name, "passed" if code == 0 else "FAILED"))
+        print("%s %s: %s" % (place, name, "passed" if code == 0 else "FAILED"))
         if code != 0:
-            problems.append("%s fails the %s check:\n%s" % (path.name, name, out))
+            problems.append("%s fails the %s check:\n%s" % (place, name, out))
     if (root / "qvtool.exe").read_bytes()[:2] != b"MZ":
         problems.append("qvtool.exe is not a Windows program")
     return problems
 
 
-def debug_link(objdump, binary):
+def debug_link(objdump, binary, arch):
     """(file name, CRC-32) that the binary's .gnu_debuglink section names: the name, NUL,
     padding to four bytes, and the CRC in little-endian order."""
     objcopy = objdump.replace("objdump", "objcopy")
+    if arch == "x64":  # the i686 tools read no PE32+ file
+        objcopy = objcopy.replace("i686-", "x86_64-")
     with tempfile.TemporaryDirectory() as work:
         section = pathlib.Path(work) / "debuglink"
         code, _, err = run([objcopy, "--dump-section", ".gnu_debuglink=%s" % section,
@@ -197,20 +217,20 @@ def debug_link(objdump, binary):
 def check_symbols(package, root, args, version):
     """Each .debug file is the one the build's binary links to."""
     problems = []
-    build = pathlib.Path(args.win32_build)
-    for binary in (build / "qvsupport.dll", build / "tools" / "qvtool" / "qvtool.exe"):
+    for place, binary in built_files(args).items():
         try:
-            name, crc = debug_link(args.objdump, binary)
+            name, crc = debug_link(args.objdump, binary, MSI_MODULES.get(place, "x86"))
         except ValueError as error:
             problems.append(str(error))
             continue
-        shipped = root / (binary.name + ".debug")
+        # Beside the place of its binary, as a debugger looks for it.
+        shipped = root / (place + ".debug")
         actual = zlib.crc32(shipped.read_bytes()) if shipped.exists() else None
         print("%s links to %s (CRC 0x%08x); packed: %s" % (
-            binary.name, name, crc, "missing" if actual is None else "0x%08x" % actual))
+            place, name, crc, "missing" if actual is None else "0x%08x" % actual))
         if name != shipped.name or actual != crc:
             problems.append("%s links to %s with CRC 0x%08x, which the package does not hold"
-                            % (binary.name, name, crc))
+                            % (place, name, crc))
     return problems
 
 
@@ -279,10 +299,11 @@ def main():
     parser.add_argument("packages")
     parser.add_argument("--source", required=True)
     parser.add_argument("--win32-build", required=True)
+    parser.add_argument("--win64-build", required=True)
     parser.add_argument("--linux-build", required=True)
     parser.add_argument("--objdump", default="i686-w64-mingw32-objdump")
     parser.add_argument("--signed", action="store_true",
-                        help="qvsupport.dll and qvtool.exe were signed when packed")
+                        help="the Windows binaries were signed when packed")
     args = parser.parse_args()
     version = project_version(args.linux_build)
     if version != project_version(args.win32_build):
@@ -290,8 +311,11 @@ def main():
         return 1
     documents = shipped_documents(args.source)
     flavours = [
-        ("win32.zip", {"qvsupport.dll", "qvtool.exe", "SHA256SUMS"} | documents, check_win32),
-        ("win32-symbols.zip", {"qvsupport.dll.debug", "qvtool.exe.debug", "SHA256SUMS"},
+        ("win32.zip", {"qvsupport.dll", "qvtool.exe", "SHA256SUMS"} | set(MSI_MODULES) | documents,
+         check_win32),
+        ("win32-symbols.zip",
+         {"qvsupport.dll.debug", "qvtool.exe.debug", "SHA256SUMS"} |
+         {place + ".debug" for place in MSI_MODULES},
          check_symbols),
         ("linux-x86_64.tar.gz",
          {"bin/qvtool", "lib/libqvsupport.so", "include/qvsupport.h", "SHA256SUMS"} | documents,
