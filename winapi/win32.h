@@ -9,6 +9,9 @@
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
+// SetupAPI is not imported but bound at run time (winapi/windows/setupapi_binding.cpp): its
+// functions are declared as this module's own.
+#define _SETUPAPI_
 #include <setupapi.h>
 #include <wbemidl.h>
 #include <wincrypt.h>

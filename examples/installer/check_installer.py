@@ -6,19 +6,22 @@
       program whose compressed data holds exactly this DLL and list, and whose script (and
       its uninstaller's) makes every call of the example as written there.
 
-  check_installer.py run --arch x86|amd64 --dll DLL --qvtool QVTOOL --plain-list TXT
+  check_installer.py run --arch x86|amd64 --dll DLL --qvtool QVTOOL --plain-list TXT [--plant DLL]
                          --wine-run SCRIPT --prefix DIR --work DIR
       the installer under Wine (amd64 under wine64; x86 under the 32-bit loader, as 32-bit
       Windows or under WOW64, as the environment's QV_WINE_ARCH says): encrypts the plain list with qvtool.exe, builds and
       statically checks the installer, runs it and its uninstaller silently, and compares
       every answer in their log with what the library answers on the same machine
-      (qvtool.exe report --json and lookup --json, run in the same Wine prefix).
+      (qvtool.exe report --json and lookup --json, run in the same Wine prefix). With --plant,
+      a setupapi.dll lies beside the installer and the uninstaller, Wine searches as XP does
+      (setupapi=n,b), and the planted DLL must not be loaded.
 
 Exit status 0 when every check holds, 1 otherwise.
 """
 
 import argparse
 import json
+import os
 import pathlib
 import shutil
 import struct
@@ -171,10 +174,30 @@ class Wine:
         self.base = [str(wine_run), "--prefix", str(prefix)]
         self.cwd = cwd
 
-    def run(self, *args):
-        result = subprocess.run(self.base + [str(a) for a in args], cwd=self.cwd,
+    def run(self, *args, overrides=None):
+        environment = dict(os.environ, **({"WINEDLLOVERRIDES": overrides} if overrides else {}))
+        result = subprocess.run(self.base + [str(a) for a in args], cwd=self.cwd, env=environment,
                                 capture_output=True, text=True, timeout=300)
         return result.returncode, result.stdout, result.stderr
+
+
+# --- a setupapi.dll planted beside the installer ---
+
+# Makes Wine look for setupapi.dll in the program's folder before its own, as Windows XP's loader
+# does for a DLL that is not a KnownDLL.
+PLANTING_OVERRIDE = "setupapi=n,b"
+PLANTED_MARKER = "planted-setupapi.loaded"  # left in its folder by the planted DLL when loaded
+
+
+def plant(planted, folder):
+    if planted:
+        shutil.copy(planted, folder / "setupapi.dll")
+
+
+def require_not_loaded(planted, *folders):
+    loaded = [str(folder) for folder in folders if planted and (folder / PLANTED_MARKER).exists()]
+    require(not loaded, "the setupapi.dll planted beside the installer was loaded, in " +
+            ", ".join(loaded))
 
 
 def read_log(log):
@@ -233,8 +256,9 @@ def compare(logged, expected):
 
 def run_under_wine(args):
     # The programs run in the work directory: every path given is made absolute first.
-    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix"):
-        setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
+    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix", "plant"):
+        if getattr(args, name):
+            setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
     work = pathlib.Path(args.work).resolve()
     if work.exists():
         shutil.rmtree(work)
@@ -249,18 +273,24 @@ def run_under_wine(args):
     installer = build_installer(args.arch, args.dll, list_file, work)
     check_installer_file(installer, args.arch, args.dll, list_file)
 
+    overrides = PLANTING_OVERRIDE if args.plant else None
+    plant(args.plant, work)
     log, target = work / "answers.log", work / "installed"
     code, _, err = wine.run(installer, "/S", f"/LOG={windows_path(log)}",
-                            f"/D={windows_path(target)}")
+                            f"/D={windows_path(target)}", overrides=overrides)
     require(code == 0, f"the installer exited with {code}: {err}")
     uninstaller = target / "uninstall.exe"
     require(uninstaller.exists(), "the installer wrote no uninstaller")
+    plant(args.plant, target)
     code, _, err = wine.run(uninstaller, "/S", f"/LOG={windows_path(log)}",
-                            f"_?={windows_path(target)}")
+                            f"_?={windows_path(target)}", overrides=overrides)
     require(code == 0, f"the uninstaller exited with {code}: {err}")
 
+    require_not_loaded(args.plant, work, target)
     logged = read_log(log)
     compare(logged, library_answers(wine, args.qvtool, list_file))
+    if args.plant:
+        print("a setupapi.dll planted beside the installer and the uninstaller was not loaded")
     print(f"{installer.name} under Wine logged what the library answers:")
     print(log.read_text(), end="")
 
@@ -277,6 +307,8 @@ def main():
     run.add_argument("--arch", choices=sorted(PE_MACHINE), required=True)
     for option in ("--dll", "--qvtool", "--plain-list", "--wine-run", "--prefix", "--work"):
         run.add_argument(option, required=True)
+    run.add_argument("--plant", help="a setupapi.dll to leave beside the installer and the "
+                     "uninstaller, with Wine searching as Windows XP does; it must not be loaded")
     args = parser.parse_args()
     try:
         if args.mode == "static":

@@ -168,6 +168,7 @@ def win32_checks(version, objdump):
     """(script, check, place in the package, arch, extra arguments) of every static check."""
     windows = HERE.parent / "windows"
     module, hardening = windows / "check_module.py", windows / "check_hardening.py"
+    floor = windows / "check_floor.py"
     product = ["--expected", str(windows / "expected_exports.txt"), "--original-filename",
                "qvsupport.dll", "--file-type", "dll", "--project-version", version,
                "--objdump", objdump]
@@ -175,11 +176,13 @@ def win32_checks(version, objdump):
     checks.append((module, "version", "qvtool.exe", "x86",
                    ["--original-filename", "qvtool.exe", "--file-type", "app",
                     "--project-version", version]))
-    checks += [(hardening, None, binary, "x86", []) for binary in ("qvsupport.dll", "qvtool.exe")]
+    for binary in ("qvsupport.dll", "qvtool.exe"):
+        checks += [(hardening, None, binary, "x86", []), (floor, None, binary, "x86", [])]
     custom_actions = ["--expected", str(windows / "expected_msi_exports.txt"), "--objdump", objdump]
     for place, arch in MSI_MODULES.items():
         checks += [(module, check, place, arch, custom_actions) for check in MSI_MODULE_CHECKS[arch]]
         checks.append((hardening, None, place, arch, ["--custom-action"]))
+        checks.append((floor, None, place, arch, []))
     return checks
 
 
@@ -188,7 +191,7 @@ def check_win32(package, root, args, version):
     for script, check, place, arch, extra in win32_checks(version, args.objdump):
         command = [sys.executable, str(script)] + ([check] if check else [])
         code, out, _ = run(command + [str(root / place), "--arch", arch] + extra)
-        name = check or "hardening"
+        name = check or script.stem.replace("check_", "")
         print("%s %s: %s" % (place, name, "passed" if code == 0 else "FAILED"))
         if code != 0:
             problems.append("%s fails the %s check:\n%s" % (place, name, out))

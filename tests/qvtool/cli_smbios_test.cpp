@@ -63,6 +63,21 @@ TEST(QvtoolSmbiosCli, RefusesWhatIsNoTable) {
       << run.err;
 }
 
+// Where the host's table is read is a choice for this machine only, and Linux has no WMI.
+TEST(QvtoolSmbiosCli, SourceChoiceIsForThisMachineOnly) {
+  const ToolRun wmi = RunQvtool("smbios --source wmi");
+  EXPECT_EQ(wmi.exitCode, 2) << wmi.out;
+  EXPECT_NE(wmi.err.find("WMI: there is no WMI on this system"), std::string::npos) << wmi.err;
+
+  const std::string dump =
+      "'" + SourceFile("tests/data/smbios-dumps/platform-d-laptop-sm3.bin") + "'";
+  const ToolRun withFile = RunQvtool("smbios --source firmware " + dump);
+  EXPECT_EQ(withFile.exitCode, 2) << withFile.out;
+  EXPECT_NE(withFile.err.find("excludes"), std::string::npos) << withFile.err;
+
+  EXPECT_EQ(RunQvtool("smbios --source bios").exitCode, 2);
+}
+
 TEST(QvtoolSmbiosCli, FirmwareStringsCannotDriveTheTerminal) {
   const std::vector<std::uint8_t> table = qv::testing::SmbiosBlobBuilder()
                                               .BiosVendor("Vexa \x1b]0;owned\x07\x1b[2J BIOS")

@@ -9,8 +9,8 @@ packaged files.
   x64 also HIGH_ENTROPY_VA (placement in the whole 64-bit address space);
 - no section that is both writable and executable;
 - a relocation table, without which DYNAMICBASE cannot move the image;
-- imports only from Windows' KnownDLLs (known_dlls.py), which cannot be planted beside it; a
-  custom-action module (--custom-action) also from the DLLs its host has already loaded;
+- imports only from the KnownDLLs of Windows XP (known_dlls.py), which cannot be planted beside
+  it; a custom-action module (--custom-action) also from the DLLs its host has already loaded;
 - the PE checksum in the optional header is the file's.
 Prints what it found and each problem, and exits 1 if there is any.
 """
@@ -19,7 +19,7 @@ import struct
 import sys
 
 from check_module import MACHINES, PeImage
-from known_dlls import CUSTOM_ACTION_HOST_DLLS, KNOWN_DLLS
+from known_dlls import unknown_dlls
 
 HIGH_ENTROPY_VA, DYNAMIC_BASE, NX_COMPAT = 0x0020, 0x0040, 0x0100
 RELOCS_STRIPPED = 0x0001
@@ -80,12 +80,11 @@ def check_relocations(image):
     return problems
 
 
-def check_imports(image, custom_action):
-    allowed = dict(KNOWN_DLLS, **(CUSTOM_ACTION_HOST_DLLS if custom_action else {}))
-    dlls = image.imported_dlls()
+def check_imports(image, arch, custom_action):
+    dlls = image.imported_dlls() + image.delay_imported_dlls()
     print("imports:", ", ".join(dlls))
-    return ["imports %s, which is not a KnownDLL and could be planted beside it" % dll
-            for dll in dlls if dll.lower() not in allowed]
+    return ["imports %s, which is not a KnownDLL of Windows XP and could be planted beside it"
+            % dll for dll in unknown_dlls(dlls, arch, custom_action)]
 
 
 def check_checksum(image):
@@ -106,7 +105,7 @@ def main():
     try:
         image = PeImage(args.file)
         problems = (check_flags(image, args.arch) + check_sections(image) +
-                    check_relocations(image) + check_imports(image, args.custom_action) + check_checksum(image))
+                    check_relocations(image) + check_imports(image, args.arch, args.custom_action) + check_checksum(image))
     except (OSError, ValueError, struct.error) as error:
         problems = ["cannot check %s: %s" % (args.file, error)]
     for problem in problems:

@@ -2,7 +2,7 @@
 """Static checks of a built qvsupport.dll, run by ctest in the Windows build trees.
 
     check_module.py format   DLL --arch x86|x64
-    check_module.py imports  DLL                                  (KnownDLLs only)
+    check_module.py imports  DLL --arch x86|x64                   (KnownDLLs of Windows XP only)
     check_module.py size     DLL --budget BYTES
     check_module.py exports  DLL --arch x86|x64 --expected FILE
     check_module.py callconv DLL --expected FILE --objdump OBJDUMP      (32-bit product only)
@@ -20,11 +20,11 @@ import struct
 import subprocess
 import sys
 
-from known_dlls import KNOWN_DLLS
+from known_dlls import unknown_dlls
 
 MACHINES = {"x86": (0x014C, 0x010B), "x64": (0x8664, 0x020B)}  # COFF machine, optional magic
 IMAGE_FILE_DLL = 0x2000
-EXPORT_DIRECTORY, IMPORT_DIRECTORY, RESOURCE_DIRECTORY = 0, 1, 2
+EXPORT_DIRECTORY, IMPORT_DIRECTORY, RESOURCE_DIRECTORY, DELAY_IMPORT_DIRECTORY = 0, 1, 2, 13
 RT_STRING, RT_VERSION = 6, 16
 LANGUAGE_EN_US = 1033
 CODE_PAGE_UTF16 = 1200
@@ -110,16 +110,53 @@ class PeImage:
         return result
 
     def imported_dlls(self):
+        return list(self.imports())
+
+    def imports(self):
+        """{DLL name: [function name, or "#ordinal" for an import by ordinal]}, in file order."""
         rva, _ = self.directory(IMPORT_DIRECTORY)
-        dlls = []
+        result = {}
         while rva:
             d = self.offset(rva)
-            name_rva = self.u32(d + 12)
+            lookup_rva, name_rva, address_rva = self.u32(d), self.u32(d + 12), self.u32(d + 16)
+            if name_rva == 0:
+                break
+            result[self.c_string(name_rva)] = self.thunk_names(lookup_rva or address_rva)
+            rva += 20
+        return result
+
+    def delay_imported_dlls(self):
+        """The DLLs of the delay-load directory, which the loader finds by search at first use."""
+        rva, _ = self.directory(DELAY_IMPORT_DIRECTORY)
+        dlls = []
+        while rva:
+            name_rva = self.u32(self.offset(rva) + 4)
             if name_rva == 0:
                 break
             dlls.append(self.c_string(name_rva))
-            rva += 20
+            rva += 32
         return dlls
+
+    def thunk_names(self, rva):
+        """The names of one import lookup table: hint/name entries, or ordinals."""
+        plus = self.magic == 0x020B
+        size, ordinal_flag = (8, 1 << 63) if plus else (4, 1 << 31)
+        names = []
+        while True:
+            entry = struct.unpack_from("<Q" if plus else "<I", self.data, self.offset(rva))[0]
+            if entry == 0:
+                return names
+            if entry & ordinal_flag:
+                names.append("#%d" % (entry & 0xFFFF))
+            else:
+                names.append(self.c_string((entry & 0x7FFFFFFF) + 2))  # past the hint
+            rva += size
+
+    def versions(self):
+        """{"OS": (major, minor), "subsystem": (major, minor)} of the optional header."""
+        optional = self.u32(0x3C) + 24
+        return {"operating system": (self.u16(optional + 40), self.u16(optional + 42)),
+                "subsystem": (self.u16(optional + 48), self.u16(optional + 50))}
 
     def resource_entries(self, directory_rva, rva):
         """(id, is_directory, target RVA) of one resource directory's numbered entries."""
@@ -208,10 +245,10 @@ def check_format(image, args):
 
 
 def check_imports(image, args):
-    dlls = image.imported_dlls()
+    dlls = image.imported_dlls() + image.delay_imported_dlls()
     print("imports:", ", ".join(dlls))
-    return ["imports %s, which is not a KnownDLL of Windows" % dll for dll in dlls
-            if dll.lower() not in KNOWN_DLLS]
+    return ["imports %s, which is not a KnownDLL of Windows XP" % dll
+            for dll in unknown_dlls(dlls, args.arch)]
 
 
 def check_size(image, args):

@@ -43,12 +43,43 @@ void DeleteRegistryValue(const char* path, const char* name, REGSAM view) {
   RegCloseKey(key);
 }
 
+namespace {
+
+// Deletes one key without subkeys in `view`. RegDeleteKeyExA, which takes the view, came with XP
+// Professional x64 Edition; 32-bit XP has one view and only RegDeleteKeyA.
+void DeleteRegistryKey(HKEY parent, const char* child, REGSAM view) {
+  using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+  const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+  if (deleteKeyEx != nullptr) {
+    deleteKeyEx(parent, child, view, 0);
+  } else {
+    RegDeleteKeyA(parent, child);
+  }
+}
+
+}  // namespace
+
+// RegDeleteTreeA came with Vista: the tree is taken down key by key.
 void DeleteRegistryTree(const char* parent, const char* child, REGSAM view) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS | view, &key) != ERROR_SUCCESS)
+  HKEY parentKey = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_ALL_ACCESS | view, &parentKey) !=
+      ERROR_SUCCESS)
     return;
-  RegDeleteTreeA(key, child);
-  RegCloseKey(key);
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(parentKey, child, 0, KEY_ALL_ACCESS | view, &key) == ERROR_SUCCESS) {
+    const std::string path = std::string(parent) + "\\" + child;
+    char name[256];
+    std::string previous;
+    // Each pass removes the first subkey; one that cannot be removed ends the loop.
+    while (RegEnumKeyA(key, 0, name, sizeof name) == ERROR_SUCCESS && previous != name) {
+      previous = name;
+      DeleteRegistryTree(path.c_str(), name, view);
+    }
+    RegCloseKey(key);
+  }
+  DeleteRegistryKey(parentKey, child, view);
+  RegCloseKey(parentKey);
 }
 
 }  // namespace qv::testing

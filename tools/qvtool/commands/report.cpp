@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 #include "devicemask/list_file.h"
 #include "exports/platform_object.h"
@@ -12,6 +13,7 @@
 #include "platform/acpi_wmi.h"
 #include "platform/hw_config.h"
 #include "tools/qvtool/commands/commands.h"
+#include "tools/qvtool/device_enumeration.h"
 #include "tools/qvtool/listcheck/list_source.h"
 #include "tools/qvtool/listcheck/record_location.h"
 #include "tools/qvtool/machine_profiles/machine_option.h"
@@ -46,6 +48,7 @@ struct Answers {
   int lan = 0;
   int wlan = 0;
   int wwan = 0;
+  std::optional<std::string> deviceProblem;  // why no device can be seen, if none can
 };
 
 void ReadPlatformObject(Answers& answers) {
@@ -75,6 +78,7 @@ Answers AskLibrary(const char* listPath) {
   answers.lan = GetLANManufacturerID();
   answers.wlan = GetWLANManufacturerID();
   answers.wwan = GetWWANManufacturerID();
+  answers.deviceProblem = DeviceEnumerationProblem();
   return answers;
 }
 
@@ -106,6 +110,7 @@ Json ToJson(const Answers& answers, const std::string& listName) {
   report["lan"] = {{"code", answers.lan}, {"maker", LANMakerName(answers.lan)}};
   report["wlan"] = {{"code", answers.wlan}, {"maker", WLANMakerName(answers.wlan)}};
   report["wwan"] = {{"code", answers.wwan}, {"maker", WWANMakerName(answers.wwan)}};
+  if (answers.deviceProblem) report["devicesUnreadable"] = *answers.deviceProblem;
   return report;
 }
 
@@ -172,6 +177,9 @@ void PrintText(const Answers& answers, const std::string& listName) {
             << ")\n"
             << "GetWWANManufacturerID: " << answers.wwan << " (" << WWANMakerName(answers.wwan)
             << ")\n";
+  if (answers.deviceProblem) {
+    std::cout << "  The adapters cannot be identified: " << *answers.deviceProblem << ".\n";
+  }
 }
 
 int RunReport(const ReportOptions& options) {

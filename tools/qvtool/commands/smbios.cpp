@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <iomanip>
 #include <iostream>
+#include <map>
 #include <memory>
 
 #include "platform/smbios_parser.h"
@@ -25,6 +26,7 @@ constexpr std::size_t kMaxDumpSize = 16u << 20;
 
 struct SmbiosOptions {
   std::string path;
+  HostSmbiosSource source = HostSmbiosSource::kAny;
   bool json = false;
 };
 
@@ -54,8 +56,9 @@ void PrintStructure(const SmbiosStructure& structure) {
 
 SmbiosTableFile LoadTable(const SmbiosOptions& options, std::string& source) {
   if (options.path.empty()) {
-    source = HostSmbiosSource();
-    return {ReadHostSmbiosTable(), std::string()};
+    HostSmbiosTable host = ReadHostSmbiosTable(options.source);
+    source = host.source;
+    return {std::move(host.bytes), std::string()};
   }
   source = options.path;
   return ReadSmbiosTableFile(
@@ -120,6 +123,15 @@ void AddSmbiosCommand(CLI::App& app, int& exitCode) {
       "DUMP", options->path,
       "Raw table (bytes or hexadecimal text) or dmidecode --dump-bin file (default: this "
       "machine's table)");
+  command
+      ->add_option("--source", options->source,
+                   "Where to read this machine's table: any (the default: the firmware table "
+                   "where the system offers it, else WMI), firmware or wmi (Windows only)")
+      ->transform(CLI::CheckedTransformer(
+          std::map<std::string, HostSmbiosSource>{{"any", HostSmbiosSource::kAny},
+                                                  {"firmware", HostSmbiosSource::kFirmware},
+                                                  {"wmi", HostSmbiosSource::kWmi}}))
+      ->excludes(command->get_option("DUMP"));
   command->add_flag("--json", options->json, "Print the findings as JSON");
   command->callback([options, &exitCode] { exitCode = RunSmbios(*options); });
 }

@@ -72,7 +72,7 @@ qv::machine::Bios CaptureBios(CAcpiWmi& platform) {
 std::optional<qv::machine::Wmi> CaptureWmi() {
   qv::machine::Wmi wmi;
   try {
-    const std::string table = ReadHostSmbiosTable();
+    const std::string table = ReadHostSmbiosTable().bytes;
     wmi.smbiosTables.emplace_back(table.begin(), table.end());
   } catch (const ToolError&) {
     // No table: the library reads system ID 0, as the profile will say.
