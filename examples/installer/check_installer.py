@@ -7,14 +7,17 @@
       its uninstaller's) makes every call of the example as written there.
 
   check_installer.py run --arch x86|amd64 --dll DLL --qvtool QVTOOL --plain-list TXT [--plant DLL]
-                         --wine-run SCRIPT --prefix DIR --work DIR
+                         [--machine PROFILE --device-tree EXE] --wine-run SCRIPT --prefix DIR
+                         --work DIR
       the installer under Wine (amd64 under wine64; x86 under the 32-bit loader, as 32-bit
       Windows or under WOW64, as the environment's QV_WINE_ARCH says): encrypts the plain list with qvtool.exe, builds and
       statically checks the installer, runs it and its uninstaller silently, and compares
       every answer in their log with what the library answers on the same machine
       (qvtool.exe report --json and lookup --json, run in the same Wine prefix). With --plant,
       a setupapi.dll lies beside the installer and the uninstaller, Wine searches as XP does
-      (setupapi=n,b), and the planted DLL must not be loaded.
+      (setupapi=n,b), and the planted DLL must not be loaded. With --machine, the prefix holds
+      the profile's devices while the installer runs, and the makers must be those that
+      tests/data/device-trees/expected.tsv records for it.
 
 Exit status 0 when every check holds, 1 otherwise.
 """
@@ -181,6 +184,48 @@ class Wine:
         return result.returncode, result.stdout, result.stderr
 
 
+# --- a machine with network adapters: a profile's devices planted in the prefix ---
+
+
+def makers_of(profile):
+    """The LAN, WLAN and WWAN codes recorded for a machine profile of tests/data/device-trees,
+    from expected.tsv beside it."""
+    for line in (profile.parent / "expected.tsv").read_text().splitlines():
+        fields = line.split("\t")
+        if fields[0] == profile.stem:
+            return [int(code) for code in fields[1:4]]
+    raise CheckFailed(f"{profile.parent / 'expected.tsv'} records no answers for {profile.stem}")
+
+
+class PlantedMachine:
+    """While it lives, the prefix holds the devices of `profile` (device_tree.exe plants them in
+    the registry, where Wine's SetupAPI lists them); none when `profile` is None."""
+
+    def __init__(self, wine, device_tree, profile):
+        self.wine, self.device_tree, self.profile = wine, device_tree, profile
+
+    def __enter__(self):
+        if self.profile:
+            code, _, err = self.wine.run(self.device_tree, "plant", windows_path(self.profile))
+            require(code == 0, f"device_tree.exe could not plant {self.profile.name}: {err}")
+        return self
+
+    def __exit__(self, *failure):
+        if self.profile:
+            code, _, err = self.wine.run(self.device_tree, "clear")
+            require(code == 0 or failure[0], f"device_tree.exe could not clear the devices: {err}")
+
+
+def require_makers(profile, answers):
+    """On a planted machine the answers must be the ones recorded for it, not merely equal on
+    both sides: a machine whose devices did not take would give -1 everywhere."""
+    if profile:
+        expected = makers_of(profile)
+        require(answers == expected, f"on {profile.stem} the makers are {answers}, "
+                f"not the recorded {expected} (LAN, WLAN, WWAN)")
+        print(f"on {profile.stem}: LAN, WLAN and WWAN makers {answers}, as recorded")
+
+
 # --- a setupapi.dll planted beside the installer ---
 
 # Makes Wine look for setupapi.dll in the program's folder before its own, as Windows XP's loader
@@ -256,7 +301,8 @@ def compare(logged, expected):
 
 def run_under_wine(args):
     # The programs run in the work directory: every path given is made absolute first.
-    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix", "plant"):
+    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix", "plant", "machine",
+                 "device_tree"):
         if getattr(args, name):
             setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
     work = pathlib.Path(args.work).resolve()
@@ -273,6 +319,11 @@ def run_under_wine(args):
     installer = build_installer(args.arch, args.dll, list_file, work)
     check_installer_file(installer, args.arch, args.dll, list_file)
 
+    with PlantedMachine(wine, args.device_tree, args.machine):
+        run_installer(args, wine, installer, work, list_file)
+
+
+def run_installer(args, wine, installer, work, list_file):
     overrides = PLANTING_OVERRIDE if args.plant else None
     plant(args.plant, work)
     log, target = work / "answers.log", work / "installed"
@@ -288,7 +339,10 @@ def run_under_wine(args):
 
     require_not_loaded(args.plant, work, target)
     logged = read_log(log)
-    compare(logged, library_answers(wine, args.qvtool, list_file))
+    expected = library_answers(wine, args.qvtool, list_file)
+    compare(logged, expected)
+    require_makers(args.machine, [expected[f"Get{kind}ManufacturerID"]
+                                  for kind in ("LAN", "WLAN", "WWAN")])
     if args.plant:
         print("a setupapi.dll planted beside the installer and the uninstaller was not loaded")
     print(f"{installer.name} under Wine logged what the library answers:")
@@ -307,9 +361,14 @@ def main():
     run.add_argument("--arch", choices=sorted(PE_MACHINE), required=True)
     for option in ("--dll", "--qvtool", "--plain-list", "--wine-run", "--prefix", "--work"):
         run.add_argument(option, required=True)
+    run.add_argument("--machine", help="a machine profile of tests/data/device-trees whose "
+                     "devices the prefix holds while the installer runs (needs --device-tree)")
+    run.add_argument("--device-tree", help="device_tree.exe, which plants them")
     run.add_argument("--plant", help="a setupapi.dll to leave beside the installer and the "
                      "uninstaller, with Wine searching as Windows XP does; it must not be loaded")
     args = parser.parse_args()
+    if args.mode == "run" and bool(args.machine) != bool(args.device_tree):
+        parser.error("--machine and --device-tree go together")
     try:
         if args.mode == "static":
             dll, list_file = pathlib.Path(args.dll).resolve(), pathlib.Path(args.list).resolve()

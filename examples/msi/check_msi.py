@@ -3,6 +3,7 @@
 
   check_msi.py --arch x64|x86 --dll QVSUPPORT_MSI_DLL --qvtool QVTOOL --plain-list TXT
                --wine-run SCRIPT --prefix DIR --work DIR [--logon-chain]
+               [--machine PROFILE --device-tree EXE]
 
 Encrypts the plain list with qvtool.exe, builds qvsupport-example.msi around the custom-action
 module (wixl, then msibuild for the features' conditions), installs it silently with
@@ -10,6 +11,10 @@ msiexec /i ... /qn /l*v, and checks that every property QvIdentify logged, and t
 installer holds at the end, equals what qvtool.exe report --json answers in the same prefix;
 that each feature is installed exactly when its condition holds; then uninstalls it and checks
 that QvUninstallGina ran and that nothing of the package is left.
+
+With --machine, the prefix holds the devices of a machine profile of tests/data/device-trees
+while the package is installed: the makers must be those expected.tsv records for it, and the
+IntelLan feature is installed exactly when the LAN maker is Intel.
 
 With --logon-chain (an x64 package in a prefix of the XP generation), Winlogon is first given
 the product's logon module, and the uninstall must repair the chain: the standard module back in
@@ -30,7 +35,8 @@ import sys
 HERE = pathlib.Path(__file__).resolve().parent
 # The NSIS example's check runs its installer under Wine the same way.
 sys.path.insert(0, str(HERE.parent / "installer"))
-from check_installer import CheckFailed, Wine, require, windows_path  # noqa: E402
+from check_installer import (CheckFailed, PlantedMachine, Wine, require,  # noqa: E402
+                             require_makers, windows_path)
 SOURCE = HERE / "qvsupport-example.wxs"
 CONDITIONS = HERE / "feature-conditions.idt"
 # ProgramFilesFolder is "Program Files (x86)" for an x86 package on 64-bit Windows.
@@ -49,7 +55,7 @@ PROPERTIES = [
 
 
 def build_package(arch, dll, work):
-    for feature in ("core", "not-in-list", "device-bit3"):
+    for feature in ("core", "not-in-list", "device-bit3", "intel-lan"):
         (work / f"{feature}.txt").write_text(f"{feature}\n")
     shutil.copy(dll, work / "qvsupport_msi.dll")  # wixl takes relative source paths only
     package = work / "qvsupport-example.msi"
@@ -147,8 +153,9 @@ def check_uninstalled(args, wine, text):
 
 
 def run(args):
-    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix"):
-        setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
+    for name in ("dll", "qvtool", "plain_list", "wine_run", "prefix", "machine", "device_tree"):
+        if getattr(args, name):
+            setattr(args, name, pathlib.Path(getattr(args, name)).resolve())
     work = pathlib.Path(args.work).resolve()
     if work.exists():
         shutil.rmtree(work)
@@ -167,7 +174,8 @@ def run(args):
         remove_logon_chain(wine)
         plant_product_logon_module(wine)
     try:
-        install_and_uninstall(args, wine, list_file, package, work)
+        with PlantedMachine(wine, args.device_tree, args.machine):
+            install_and_uninstall(args, wine, list_file, package, work)
     finally:
         if args.logon_chain:
             remove_logon_chain(wine)
@@ -205,9 +213,12 @@ def check_installed(args, wine, list_file, install_log):
 
     # Wine gives no OEM tables, so the system ID is 0 and no list holds it: the status feature
     # must be installed and the mask-conditioned one must not. The mask bits' conditions are
-    # tested on the stand-in, where any platform can be made.
+    # tested on the stand-in, where any platform can be made. The maker's feature follows the
+    # devices the prefix holds.
     require(result == -4, f"qvtool's device-mask answer is {result} here, not -4 (not in the list)")
-    wanted = ["core.txt", "not-in-list.txt"]
+    makers = [int(expected[f"QV_{kind}_MAKER"]) for kind in ("LAN", "WLAN", "WWAN")]
+    require_makers(args.machine, makers)
+    wanted = ["core.txt", "not-in-list.txt"] + (["intel-lan.txt"] if makers[0] == 1 else [])
     require(installed_files(args.prefix) == sorted(wanted),
             f"installed {installed_files(args.prefix)}, the conditions give {sorted(wanted)}")
     print(f"installed {sorted(wanted)}")
@@ -218,9 +229,15 @@ def main():
     parser.add_argument("--arch", choices=["x64", "x86"], required=True)
     for option in ("--dll", "--qvtool", "--plain-list", "--wine-run", "--prefix", "--work"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--machine", help="a machine profile of tests/data/device-trees whose "
+                        "devices the prefix holds while the package is installed (needs "
+                        "--device-tree)")
+    parser.add_argument("--device-tree", help="device_tree.exe, which plants them")
     parser.add_argument("--logon-chain", action="store_true",
                         help="plant the product's logon module and expect the repair (x64, XP)")
     args = parser.parse_args()
+    if bool(args.machine) != bool(args.device_tree):
+        parser.error("--machine and --device-tree go together")
     if args.logon_chain and args.arch != "x64":
         parser.error("--logon-chain plants the module in the 64-bit view: x64 packages only")
     try:

@@ -27,10 +27,28 @@ class ScopedRegistryKey {
   bool ok_ = false;
 };
 
-// Devices for the SetupAPI tests. The stand-in's machine gets, for the lifetime of the object,
-// the present devices `present()` and the installed but not present devices `notPresent()`
-// (PCI and USB instance IDs). Windows and Wine list their own device trees, which a test cannot
-// change: there ok() is false and both lists are empty, so the tests must hold for any tree.
+// The present devices of the SetupAPI tests, PCI and USB, listed out of registry order, in
+// upper case as Windows records instance IDs; one is as long as an instance ID may be (199
+// characters and the NUL).
+inline const std::vector<std::string>& TestPresentDevices() {
+  static const std::vector<std::string> devices = {
+      "PCI\\VEN_1AF4&DEV_1041&SUBSYS_11001AF4&REV_01\\3&267A616A&0&18",
+      "PCI\\VEN_1234&DEV_1111&SUBSYS_00001234&REV_02\\3&267A616A&0&10",
+      "USB\\VID_2E9C&PID_0042&MI_00\\6&2F3E4D5C&0&0000",
+      "PCI\\VEN_1234&DEV_1111&SUBSYS_00001234&REV_02\\3&267A616A&0&08",
+      "PCI\\VEN_1234&DEV_1111\\3&267A616A&0&30",
+      "USB\\VID_2E9C&PID_0042\\5&2D8F3A2B&0&2",
+      "PCI\\VEN_1AF4&DEV_1043&SUBSYS_11001AF4&REV_01\\4&1F2E3D4C&0&00E1&" + std::string(136, '7'),
+  };
+  return devices;
+}
+
+// Devices for the SetupAPI tests, for the lifetime of the object: the present devices
+// `present()` (TestPresentDevices) and the installed but not present devices `notPresent()`.
+// The stand-in's machine gets both. Under Wine they are planted in the prefix's registry
+// (tests/windows/planted_devices.h) and removed again; Wine's SetupAPI has no devices that are
+// not present, so there `notPresent()` is empty. On Windows itself a test cannot add devices:
+// ok() is false and both lists are empty, so the tests must hold for any tree.
 class ScopedTestDevices {
  public:
   ScopedTestDevices();

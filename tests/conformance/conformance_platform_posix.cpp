@@ -56,8 +56,7 @@ SavedDevices savedDevices;
 }  // namespace
 
 ScopedTestDevices::ScopedTestDevices()
-    : present_{"PCI\\VEN_1AF4&DEV_1041&SUBSYS_11001AF4&REV_01\\3&267A616A&0&18",
-               "USB\\VID_2E9C&PID_0042&MI_00\\6&2F3E4D5C&0&0000"},
+    : present_(TestPresentDevices()),
       notPresent_{"PCI\\VEN_1AF4&DEV_1042&SUBSYS_11001AF4&REV_01\\3&267A616A&0&20",
                   "USB\\VID_2E9C&PID_0043\\5&2D8F3A2B&0&4"} {
   machine::Machine& machine = standin::CurrentMachine();

@@ -1,6 +1,9 @@
 #include <chrono>
 
+#include <gtest/gtest.h>
+
 #include "tests/conformance/conformance_platform.h"
+#include "tests/windows/planted_devices.h"
 #include "winapi/win32.h"
 
 namespace qv::conformance {
@@ -25,9 +28,22 @@ ScopedRegistryKey::~ScopedRegistryKey() {
   RegDeleteKeyA(HKEY_LOCAL_MACHINE, path_.c_str());
 }
 
-// Windows and Wine list their own devices; a test cannot add any.
-ScopedTestDevices::ScopedTestDevices() = default;
-ScopedTestDevices::~ScopedTestDevices() = default;
+// Wine lists the devices of its prefix's registry, where a test can plant them; Windows keeps
+// its device tree to itself.
+ScopedTestDevices::ScopedTestDevices() {
+  if (!RunningUnderWine()) return;
+  std::string error;
+  testing::DeviceTree tree;
+  for (const std::string& id : TestPresentDevices()) tree[id.substr(0, 3)].push_back(id);
+  ok_ = testing::ClearPlantedDevices(&error) && testing::PlantDevices(tree, &error);
+  if (!ok_) ADD_FAILURE() << "the test devices could not be planted: " << error;
+  if (ok_) present_ = TestPresentDevices();
+}
+
+ScopedTestDevices::~ScopedTestDevices() {
+  std::string error;
+  if (ok_ && !testing::ClearPlantedDevices(&error)) ADD_FAILURE() << error;
+}
 
 namespace {
 

@@ -52,7 +52,7 @@ using ExampleFeatureConditions = IdentifyTest;
 
 TEST_F(ExampleFeatureConditions, DeviceBit3IsChosenByMaskBit3Alone) {
   const auto conditions = ExampleConditions();
-  ASSERT_EQ(conditions.size(), 2u);
+  ASSERT_EQ(conditions.size(), 3u);
   for (int bit = 0; bit < 8; ++bit) {
     SCOPED_TRACE("mask bit " + std::to_string(bit));
     UseVexaMachine(245);
@@ -74,6 +74,24 @@ TEST_F(ExampleFeatureConditions, NotInListIsChosenByStatusMinusFour) {
   std::remove("vexasysids.enc");  // status -2: no feature of the list's
   ASSERT_EQ(Identify(session_), ActionResult::kSucceeded);
   EXPECT_FALSE(StaysEnabled(conditions.at("NotInList"), session_));
+}
+
+TEST_F(ExampleFeatureConditions, IntelLanIsChosenByAnIntelWiredAdapterAlone) {
+  const auto conditions = ExampleConditions();
+  UseVexaMachine(245);
+  WriteList(Record(245, "11111111", "GNR"));
+  ASSERT_EQ(Identify(session_), ActionResult::kSucceeded);
+  EXPECT_FALSE(StaysEnabled(conditions.at("IntelLan"), session_)) << "no adapter: -1";
+
+  AddLANAdapter(1);  // Broadcom
+  AddWLANAdapter(1);
+  ASSERT_EQ(Identify(session_), ActionResult::kSucceeded);
+  EXPECT_FALSE(StaysEnabled(conditions.at("IntelLan"), session_));
+
+  machine_->devices.clear();
+  AddLANAdapter(31);  // the first Intel row
+  ASSERT_EQ(Identify(session_), ActionResult::kSucceeded);
+  EXPECT_TRUE(StaysEnabled(conditions.at("IntelLan"), session_));
 }
 
 }  // namespace

@@ -10,7 +10,8 @@ namespace qv::netid::testing {
 namespace {
 
 const char* const kRow = "VEN_14E4&DEV_1674&SUBSYS_5A311F7A";
-const char* const kOtherDevice = "VEN_1AF4&DEV_1041&SUBSYS_11001AF4";
+// Sorts before kRow: devices come in registry order.
+const char* const kOtherDevice = "VEN_1234&DEV_1111&SUBSYS_00001234";
 
 using RowFirstSearchTest = AdapterTest;
 
@@ -60,7 +61,7 @@ TEST_F(RowFirstSearchTest, AFailedFetchEndsTheSnapshotBeforeTheDevicesAfterIt) {
 
 TEST_F(RowFirstSearchTest, AnInstanceIdLongerThanTheBufferEndsTheSnapshot) {
   AddPci(PciId(kOtherDevice));
-  AddPci("PCI\\VEN_1AF4&DEV_1041\\" + std::string(300, 'X'));
+  AddPci("PCI\\VEN_1234&DEV_2222\\" + std::string(300, 'X'));
   AddPci(PciId(kRow));
   EXPECT_EQ(DeviceSnapshot::Take("PCI").size(), 1u);
   EXPECT_FALSE(Present("PCI", kRow));
@@ -103,10 +104,10 @@ TEST_F(RowFirstSearchTest, ASetThatCannotBeOpenedIsNotAskedForAgainByLaterRows) 
 
 TEST_F(RowFirstSearchTest, RowFirstSearchReturnsTheFirstTableRowPresent) {
   AddPci(PciId("VEN_8086&DEV_10F5&SUBSYS_6B011F7A"));
-  AddPci(PciId(kRow));
-  const PatternTable table = {"VEN_0000&DEV_0000", kRow, "VEN_8086&DEV_10F5", ""};
-  EXPECT_STREQ(FindFirstPresentRow(table, "PCI").GetNarrow(), kRow)
-      << "the row's own text, not the device's, and by table order";
+  AddPci(PciId(kRow));  // VEN_14E4: the first device in registry order
+  const PatternTable table = {"VEN_0000&DEV_0000", "VEN_8086&DEV_10F5", kRow, ""};
+  EXPECT_STREQ(FindFirstPresentRow(table, "PCI").GetNarrow(), "VEN_8086&DEV_10F5")
+      << "the row's own text, not the device's, and by table order, not device order";
   const PatternTable lowerCaseRow = {"ven_8086&dev_10f5", kRow, ""};
   EXPECT_STREQ(FindFirstPresentRow(lowerCaseRow, "PCI").GetNarrow(), "ven_8086&dev_10f5")
       << "the row is matched upper-cased and returned as the table holds it";

@@ -43,9 +43,10 @@ TEST_F(WlanManufacturerTest, TheFirstMatchingDeviceEndsTheWalk) {
 }
 
 TEST_F(WlanManufacturerTest, GrowsTheBufferOnlyForLongerInstanceIds) {
-  AddPci(PciId("VEN_1AF4&DEV_1041&SUBSYS_11001AF4"));                   // first: learn the size
-  AddPci(PciId("VEN_1AF4&DEV_1042&SUBSYS_11001AF4"));                   // same length: one fetch
-  AddPci("PCI\\VEN_1AF4&DEV_1043\\1");                                  // shorter: one fetch
+  // In registry order, as the devices come.
+  AddPci(PciId("VEN_1234&DEV_1041&SUBSYS_00001234"));                   // first: learn the size
+  AddPci(PciId("VEN_1234&DEV_1042&SUBSYS_00001234"));                   // same length: one fetch
+  AddPci("PCI\\VEN_1234&DEV_1043\\1");                                  // shorter: one fetch
   AddPci(PciId(kWlanRow, "3&11583659&0&C8&" + std::string(120, '7')));  // longer, matches at end
   EXPECT_EQ(GetWLANManufacturerID(), 0) << "the longer ID was fetched in full";
   EXPECT_EQ(Fetches(), 2 + 1 + 1 + 2);

@@ -1,5 +1,6 @@
 #include "winapi/posix/setupapi.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -75,13 +76,37 @@ void AppendDevices(const qv::machine::DeviceList& lists, const std::string& walk
   }
 }
 
-// The devices of a set: those present now, and with `presentOnly` false also those installed
-// but not present.
+// The names of the registry keys of a device under HKLM\SYSTEM\CurrentControlSet\Enum:
+// enumerator, device and instance, in upper case as the registry compares them.
+std::vector<std::string> RegistryKeyNames(const std::string& instanceId) {
+  std::vector<std::string> names(1);
+  for (char c : instanceId) {
+    if (c == '\\') {
+      names.emplace_back();
+    } else {
+      names.back() += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    }
+  }
+  return names;
+}
+
+// Windows lists a bus's devices in the order of their registry keys: key by key, each level
+// sorted by name without regard to case ("VEN_14E4" before "VEN_8086", "DEV_1" before
+// "DEV_1&SUBSYS_2"), whatever order the devices came in.
+void SortInRegistryOrder(std::vector<std::string>& ids) {
+  std::stable_sort(ids.begin(), ids.end(), [](const std::string& a, const std::string& b) {
+    return RegistryKeyNames(a) < RegistryKeyNames(b);
+  });
+}
+
+// The devices of a set, in registry order: those present now, and with `presentOnly` false also
+// those installed but not present.
 std::vector<std::string> DevicesOf(const qv::machine::Machine& machine, const std::string& walkKey,
                                    bool presentOnly) {
   std::vector<std::string> ids;
   AppendDevices(machine.devices, walkKey, ids);
   if (!presentOnly) AppendDevices(machine.notPresentDevices, walkKey, ids);
+  SortInRegistryOrder(ids);
   return ids;
 }
 

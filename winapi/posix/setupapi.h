@@ -28,11 +28,13 @@ static_assert(sizeof(SP_DEVINFO_DATA) == 28, "SP_DEVINFO_DATA must keep the 32-b
 
 // Opens the set of devices that the named enumerator (compared without regard to case, null for
 // all) enumerated: with DIGCF_PRESENT those present now, without it also those installed but
-// not present. Every device reports one stand-in setup class, so a set for another class GUID
-// is empty; a device-interface set is empty too (the model has no interfaces).
-// INVALID_HANDLE_VALUE on failure: ERROR_INVALID_FLAGS for undefined flag bits,
-// ERROR_INVALID_PARAMETER without DIGCF_ALLCLASSES and without a class, ERROR_INVALID_DATA for
-// an enumerator Windows would not know (neither PCI, USB nor one the machine lists devices of).
+// not present. They come in the order of their registry keys, as on Windows: enumerator, device
+// and instance key, each level sorted by name without regard to case. Every device reports one
+// stand-in setup class, so a set for another class GUID is empty; a device-interface set is empty
+// too (the model has no interfaces). INVALID_HANDLE_VALUE on failure: ERROR_INVALID_FLAGS for
+// undefined flag bits, ERROR_INVALID_PARAMETER without DIGCF_ALLCLASSES and without a class,
+// ERROR_INVALID_DATA for an enumerator Windows would not know (neither PCI, USB nor one the machine
+// lists devices of).
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, LPCSTR enumerator, HWND hwndParent,
                                      DWORD flags);
 // Fills `deviceInfoData` for the device at `memberIndex`; ERROR_NO_MORE_ITEMS past the end,
